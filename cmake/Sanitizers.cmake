@@ -1,0 +1,5 @@
+if(ZTL_SANITIZE)
+  set(ZTL_SANITIZER_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_compile_options(${ZTL_SANITIZER_FLAGS})
+  add_link_options(${ZTL_SANITIZER_FLAGS})
+endif()

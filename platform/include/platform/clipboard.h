@@ -1,0 +1,16 @@
+// The clipboard: the desktop's where there is one (text put there stays after
+// the host exits), else the host's own, a file in the user's runtime folder
+// (ZTL_CLIPBOARD_FILE names another) that tests and the user can read.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform::clipboard {
+
+inline constexpr const char* kClipboardFileVariable = "ZTL_CLIPBOARD_FILE";
+
+void set_text(std::string_view text);
+std::string get_text();
+
+}  // namespace platform::clipboard

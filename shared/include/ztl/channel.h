@@ -1,0 +1,45 @@
+/* The bridge channel between the plug-in (host side) and the Ruby extension
+ * (client side): object names, sizes and the frame header. Plain C so that both
+ * deliverables include it. */
+#ifndef ZTL_CHANNEL_H
+#define ZTL_CHANNEL_H
+
+#include <stdint.h>
+
+#define ZTL_ANNOUNCE_MAPPING_NAME "FILEMAP_ZTL_RUBY"
+#define ZTL_ANNOUNCE_MAPPING_SIZE 1024
+#define ZTL_HOST_WAIT_EVENT_NAME "EVENT_ZTL_RUBY_HOST_WAIT"
+#define ZTL_CLIENT_WAIT_EVENT_NAME "EVENT_ZTL_RUBY_CLIENT_WAIT"
+
+/* Per channel: these prefixes followed by the decimal channel number. */
+#define ZTL_CHANNEL_MAPPING_PREFIX "FILEMAP_ZTL_RUBY"
+#define ZTL_HOST_EVENT_PREFIX "EVENT_ZTL_RUBY_HOST"
+#define ZTL_CLIENT_EVENT_PREFIX "EVENT_ZTL_RUBY_CLIENT"
+
+#define ZTL_CHANNEL_MAPPING_SIZE 8192
+#define ZTL_FRAME_HEADER_SIZE 20
+#define ZTL_CHUNK_MAX 8172
+
+/* Dispatch waits this long for a request before it lets the run do other work. */
+#define ZTL_DISPATCH_WAIT_MS 100
+/* An external script waits this long for a station to take it. */
+#define ZTL_EXTERNAL_HANDSHAKE_MS 1000
+/* The notify window's message for an external script (first user message + 2). */
+#define ZTL_WM_EXT_MACRO 1026
+
+typedef struct ZtlFrameHeader {
+  uint32_t code;         /* request code; a reply repeats it */
+  uint32_t value;        /* request-specific word, mostly a handle */
+  uint32_t total_length; /* payload bytes of the whole message */
+  uint32_t chunk_length; /* payload bytes in this chunk, 0..ZTL_CHUNK_MAX */
+  uint32_t last;         /* 1 when this chunk ends the message */
+} ZtlFrameHeader;
+
+#ifdef __cplusplus
+static_assert(sizeof(ZtlFrameHeader) == ZTL_FRAME_HEADER_SIZE);
+static_assert(ZTL_FRAME_HEADER_SIZE + ZTL_CHUNK_MAX == ZTL_CHANNEL_MAPPING_SIZE);
+#else
+_Static_assert(sizeof(ZtlFrameHeader) == ZTL_FRAME_HEADER_SIZE, "frame header");
+#endif
+
+#endif /* ZTL_CHANNEL_H */
