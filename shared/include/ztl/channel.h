@@ -15,6 +15,10 @@
 #define ZTL_CHANNEL_MAPPING_PREFIX "FILEMAP_ZTL_RUBY"
 #define ZTL_HOST_EVENT_PREFIX "EVENT_ZTL_RUBY_HOST"
 #define ZTL_CLIENT_EVENT_PREFIX "EVENT_ZTL_RUBY_CLIENT"
+/* Clients of one channel hold this mutex for a whole request and its reply, so
+ * two scripts on one channel (one started by the other) never interleave. The
+ * plug-in creates it with the channel and watches its owner during an exchange. */
+#define ZTL_CLIENT_LOCK_PREFIX "MUTEX_ZTL_RUBY_CLIENT"
 
 #define ZTL_CHANNEL_MAPPING_SIZE 8192
 #define ZTL_FRAME_HEADER_SIZE 20
