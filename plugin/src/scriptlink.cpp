@@ -1,0 +1,72 @@
+#include "scriptlink.h"
+
+#include <exception>
+#include <string>
+
+#include <ztl/channel.h>
+
+#include "command_file.h"
+#include "help_launcher.h"
+#include "plugin_globals.h"
+#include "report_error.h"
+
+namespace scriptlink {
+
+namespace {
+
+// The user commands of the command file; an unreadable file is reported and
+// the plug-in starts with the built-ins alone rather than not at all.
+void LoadUserCommands(TCommandArray& table) {
+  try {
+    LoadCommandFile(CommandFilePath(), table);
+  } catch (const std::exception& error) {
+    ReportError(error.what());
+  }
+}
+
+std::optional<platform::NamedMapping> CreateAnnouncementMapping() {
+  try {
+    return platform::NamedMapping::create_or_open(ZTL_ANNOUNCE_MAPPING_NAME,
+                                                  ZTL_ANNOUNCE_MAPPING_SIZE);
+  } catch (const std::exception&) {
+    // Reported only when a run needs it ("共有メモリを開けません").
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+TScriptlink::TScriptlink(bool station) : commands_(TCommandArray::WithBuiltins()) {
+  LoadUserCommands(commands_);
+  // TODO(lead): notify_window_ first, so its window exists before the wait
+  // thread can post to it; then, when station is true, wait_thread_ with the
+  // notify window's id.
+  (void)station;
+  announcement_ = CreateAnnouncementMapping();
+}
+
+TScriptlink::~TScriptlink() {
+  // Shut-down order: stop and join the wait thread (it closes its events),
+  // close the announcement mapping, free the notify window.
+  // TODO(lead): wait_thread_.reset();
+  announcement_.reset();
+  // TODO(lead): notify_window_.reset();
+}
+
+bool TScriptlink::HasWaitThread() const noexcept {
+  return false;  // TODO(lead): wait_thread_ != nullptr
+}
+
+bool TScriptlink::RunCommand(std::uint32_t n, const ZtlRunParams* params) {
+  (void)params;
+  if (n == kHelpCommandNumber) {
+    ShowHelp(0, PluginPath(), "First.html");
+    return false;
+  }
+  if (n < kFirstUserCommandNumber && n != kMacroExecCommandNumber) return false;
+  // TODO(lead): n = 0 (script list dialog or run parameter block) and n >= 10
+  // (user command through FindCommand), both behind the busy question.
+  return false;
+}
+
+}  // namespace scriptlink

@@ -1,0 +1,72 @@
+// TScriptlink: the plug-in's controller, created by a successful start-up and
+// destroyed at unload. It owns the command table, the wait thread (station
+// only), the busy flag, the announcement mapping and the notify window.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include <platform/named_mapping.h>
+#include <zentrella/plugin_abi.h>
+
+#include "command_table.h"
+
+namespace scriptlink {
+
+class CommandListDialog;
+
+class TScriptlink {
+ public:
+  // station: whether the host reported itself as the station (then external
+  // scripts can connect through the wait thread).
+  explicit TScriptlink(bool station);
+  ~TScriptlink();
+  TScriptlink(const TScriptlink&) = delete;
+  TScriptlink& operator=(const TScriptlink&) = delete;
+
+  // Runs host command n; params is the host's optional run parameter block.
+  // Always returns false (the host ignores the result).
+  bool RunCommand(std::uint32_t n, const ZtlRunParams* params);
+
+  // Runs the command list dialog on a fresh read of the command file; after
+  // OK saves the list and, when no restart is needed, updates the live table.
+  void EditCommands(CommandListDialog& dialog);
+
+  const CommandRecord* FindCommand(std::uint32_t number) const {
+    return commands_.FindCommand(number);
+  }
+  const TCommandArray& Commands() const noexcept { return commands_; }
+  bool Busy() const noexcept { return busy_; }
+  bool HasWaitThread() const noexcept;
+  // Null when the mapping could not be made at start-up; a run that needs it
+  // reports that.
+  const platform::NamedMapping* AnnouncementMapping() const noexcept {
+    return announcement_ ? &*announcement_ : nullptr;
+  }
+
+ private:
+  TCommandArray commands_;
+  // TODO(lead): std::unique_ptr<TWaitThread> wait_thread_; created only on a
+  // station, after the notify window exists (it posts to it). pluginchannel is
+  // writing TWaitThread in channel/wait_thread.h.
+  bool busy_ = false;
+  std::optional<platform::NamedMapping> announcement_;
+  // TODO(lead): std::unique_ptr<TNotifyWindowForm> notify_window_; from
+  // notify_window.h (pluginchannel), wired to ServeExternalScript.
+};
+
+// The dialog side of EditCommands; the real dialog shows widgets, tests
+// script it.
+class CommandListDialog {
+ public:
+  virtual ~CommandListDialog() = default;
+  // Shows the dialog over the working list (user commands only, in file
+  // order); true when it was closed with OK.
+  virtual bool ShowModal(TCommandArray& working) = 0;
+  // True when a command was added, or an edit changed a number, caption,
+  // type or icon: what the host only learns at its next start.
+  virtual bool NeedsRestart() const = 0;
+};
+
+}  // namespace scriptlink
