@@ -1,0 +1,174 @@
+#include "channel/comm_to_ruby.h"
+
+#include <chrono>
+#include <cstring>
+#include <exception>
+#include <utility>
+
+#include <ztl/channel.h>
+
+#include "channel/channel_error.h"
+#include "channel/serve_request.h"
+#include "channel/transport.h"
+#include "handlers/refresh.h"
+
+namespace scriptlink {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Any failure to make a channel object is the one fixed text to the user.
+template <typename Make>
+auto OrCannotOpen(Make make) {
+  try {
+    return make();
+  } catch (const std::exception&) {
+    throw ChannelError(kCannotOpenSharedMemory);
+  }
+}
+
+}  // namespace
+
+std::string ChannelObjectName(const char* prefix, std::int32_t channel_number) {
+  return std::string(prefix) + std::to_string(channel_number);
+}
+
+// The channel mapping and its two events. Inside an exchange it watches the
+// client: the owner of the client lock when the exchange began, else the
+// served script's process.
+class TCommToRuby::MappingTransport final : public ChannelTransport {
+ public:
+  explicit MappingTransport(TCommToRuby& owner) : owner_(owner) {}
+
+  std::uint8_t* frame() noexcept override { return owner_.view_.data(); }
+
+  void publish(std::size_t length) override {
+    if (length != 0) owner_.view_.flush(0, length);
+    owner_.host_event_.set();
+  }
+
+  bool wait_for_request(std::chrono::milliseconds timeout) override {
+    return owner_.client_event_.wait(timeout) != platform::WaitResult::timeout;
+  }
+
+  void begin_exchange() override {
+    peer_ = owner_.client_lock_.owner_pid();
+    if (peer_ == 0) peer_ = owner_.ScriptProcessId();
+  }
+
+  void wait_for_client() override {
+    if (peer_ == 0) {  // nobody known to watch
+      owner_.client_event_.wait();
+      return;
+    }
+    // One watch serves many exchanges of the same client; a watch whose process
+    // ended is made anew in case the id now names another process.
+    if (!watch_ || watch_->pid() != peer_ || watch_->ended()) watch_.emplace(peer_);
+    if (!watch_->valid() || owner_.client_event_.wait(*watch_) == platform::WaitResult::peer_ended)
+      throw ChannelError(kScriptEndedMidExchange);
+  }
+
+ private:
+  TCommToRuby& owner_;
+  pid_t peer_ = 0;
+  std::optional<platform::ProcessWatch> watch_;
+};
+
+TCommToRuby::TCommToRuby(std::int32_t channel_number, const platform::NamedMapping& announcement, HandlerEnv env)
+    : channel_number_(channel_number),
+      announcement_(announcement),
+      env_(std::move(env)),
+      host_event_(OrCannotOpen([&] {
+        return platform::NamedEvent::create_or_open(ChannelObjectName(ZTL_HOST_EVENT_PREFIX, channel_number));
+      })),
+      client_event_(OrCannotOpen([&] {
+        return platform::NamedEvent::create_or_open(ChannelObjectName(ZTL_CLIENT_EVENT_PREFIX, channel_number));
+      })),
+      mapping_(OrCannotOpen([&] {
+        return platform::NamedMapping::create_or_open(ChannelObjectName(ZTL_CHANNEL_MAPPING_PREFIX, channel_number),
+                                                      ZTL_CHANNEL_MAPPING_SIZE);
+      })),
+      view_(OrCannotOpen([&] { return mapping_.view(0, ZTL_CHANNEL_MAPPING_SIZE, true); })),
+      client_lock_(OrCannotOpen([&] {
+        return platform::NamedMutex::create_or_open(ChannelObjectName(ZTL_CLIENT_LOCK_PREFIX, channel_number));
+      })),
+      transport_(std::make_unique<MappingTransport>(*this)),
+      channel_(*transport_) {
+  if (view_.size() < ZTL_CHANNEL_MAPPING_SIZE) throw ChannelError(kCannotOpenSharedMemory);
+  // Last, so a script that reads N finds every object of the channel in place.
+  Announce(static_cast<std::uint32_t>(channel_number));
+}
+
+TCommToRuby::~TCommToRuby() {
+  try {
+    Close();
+  } catch (...) {  // a destructor cannot report; Close() called earlier does
+  }
+}
+
+void TCommToRuby::Close() {
+  if (closed_) return;
+  closed_ = true;
+  std::exception_ptr failure;
+  try {
+    Announce(0);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  if (state_.task_list_remake_pending && env_.host != nullptr) {
+    state_.task_list_remake_pending = false;
+    RemakeTaskList(*env_.host);
+  }
+  try {
+    TerminateScript();
+  } catch (...) {
+    if (!failure) failure = std::current_exception();
+  }
+  if (failure) std::rethrow_exception(failure);
+}
+
+void TCommToRuby::Announce(std::uint32_t value) {
+  OrCannotOpen([&] {
+    platform::MappedView view = announcement_.view(0, sizeof value, true);
+    if (view.size() < sizeof value) throw ChannelError(kCannotOpenSharedMemory);
+    std::memcpy(view.data(), &value, sizeof value);
+    view.flush(0, sizeof value);
+    return 0;
+  });
+}
+
+void TCommToRuby::ExecMessageProc() {
+  if (env_.host != nullptr && env_.host->ExecMessageProc != nullptr) env_.host->ExecMessageProc();
+}
+
+pid_t TCommToRuby::ScriptProcessId() const noexcept { return process_ ? process_->id() : 0; }
+
+void TCommToRuby::DispatchRequests() {
+  while (channel_.WaitForRequest(std::chrono::milliseconds(ZTL_DISPATCH_WAIT_MS))) {
+    ExecMessageProc();
+    channel_.CopyHeader();
+    ServeRequest(channel_, state_, env_);
+  }
+}
+
+void TCommToRuby::ServeProcess(pid_t process_id) {
+  std::optional<platform::ProcessHandle> process = platform::ProcessHandle::open(process_id);
+  if (!process) return;
+  process_ = std::move(process);
+  while (process_ && !process_->wait(1ms)) {
+    DispatchRequests();
+    ExecMessageProc();
+  }
+  process_.reset();
+}
+
+void TCommToRuby::AttachProcess(platform::ProcessHandle process) { process_ = std::move(process); }
+
+void TCommToRuby::TerminateScript() {
+  if (!process_) return;
+  std::optional<platform::ProcessHandle> process = std::exchange(process_, std::nullopt);
+  process->terminate(0);
+}
+
+}  // namespace scriptlink

@@ -1,0 +1,90 @@
+// TCommToRuby: the channel object, one per served script. It owns the channel's
+// named objects, serves requests through the dispatch table, and carries the
+// run's settings and the served script's process.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+#include <platform/named_event.h>
+#include <platform/named_mapping.h>
+#include <platform/named_mutex.h>
+#include <platform/process.h>
+
+#include "channel/channel_state.h"
+#include "channel/frame_channel.h"
+#include "handlers/request_context.h"
+
+namespace scriptlink {
+
+// The name of a per-channel object: the prefix and the decimal channel number.
+std::string ChannelObjectName(const char* prefix, std::int32_t channel_number);
+
+class TCommToRuby {
+ public:
+  // Creates channel N: its two events, mapping and view and the client lock,
+  // then announces N in the announcement mapping (which must outlive this
+  // object). Throws ChannelError "共有メモリを開けません" when any of it fails.
+  TCommToRuby(std::int32_t channel_number, const platform::NamedMapping& announcement, HandlerEnv env);
+  TCommToRuby(const TCommToRuby&) = delete;
+  TCommToRuby& operator=(const TCommToRuby&) = delete;
+  // Runs Close() if it has not run; its failures are lost here, so call Close()
+  // to see them.
+  ~TCommToRuby();
+
+  // Withdraws the announcement (writes 0), carries out a pending task list
+  // remake and terminates a held script process. Runs once.
+  void Close();
+
+  // Serves requests until 100 ms pass without one. A failed exchange (the
+  // script died inside it, or sent malformed frames) throws ChannelError.
+  void DispatchRequests();
+  // Serves the process until it ends or TerminateScript drops it; returns at
+  // once when the process cannot be opened.
+  void ServeProcess(pid_t process_id);
+
+  // The served script's process, watched during exchanges and terminated with
+  // the channel object if still held.
+  void AttachProcess(platform::ProcessHandle process);
+  bool HasProcess() const noexcept { return process_.has_value(); }
+  // Terminates the held process (exit code 0) and forgets it.
+  void TerminateScript();
+
+  std::int32_t channel_number() const noexcept { return channel_number_; }
+  ChannelState& state() noexcept { return state_; }
+  const ChannelState& state() const noexcept { return state_; }
+  FrameChannel& channel() noexcept { return channel_; }
+
+  // Settings of the run, filled and read by the launcher.
+  std::string interpreter;
+  bool copy_to_clipboard = false;
+  std::string options;
+  std::string output_file;
+  bool hide_console = false;
+
+ private:
+  class MappingTransport;
+
+  void Announce(std::uint32_t value);
+  void ExecMessageProc();
+  pid_t ScriptProcessId() const noexcept;
+
+  std::int32_t channel_number_;
+  const platform::NamedMapping& announcement_;
+  HandlerEnv env_;
+  platform::NamedEvent host_event_;
+  platform::NamedEvent client_event_;
+  platform::NamedMapping mapping_;
+  platform::MappedView view_;
+  platform::NamedMutex client_lock_;
+  std::unique_ptr<MappingTransport> transport_;
+  FrameChannel channel_;
+  ChannelState state_;
+  std::optional<platform::ProcessHandle> process_;
+  bool closed_ = false;
+};
+
+}  // namespace scriptlink

@@ -1,0 +1,104 @@
+#include "channel/frame_channel.h"
+
+#include <bit>
+#include <cstring>
+#include <new>
+
+#include "channel/channel_error.h"
+
+namespace scriptlink {
+
+static_assert(std::endian::native == std::endian::little, "frame words are little-endian");
+
+namespace {
+
+// Past this, a buffer left over from one big message is given back.
+constexpr std::size_t kKeptCapacity = 1024u * 1024u;
+
+std::size_t MaxChunksFor(std::size_t total) {
+  return total == 0 ? 1 : (total + ZTL_CHUNK_MAX - 1) / ZTL_CHUNK_MAX;
+}
+
+}  // namespace
+
+FrameChannel::FrameChannel(ChannelTransport& transport) : transport_(transport) {
+  payload_.reserve(ZTL_CHUNK_MAX);
+}
+
+bool FrameChannel::WaitForRequest(std::chrono::milliseconds timeout) {
+  return transport_.wait_for_request(timeout);
+}
+
+const ZtlFrameHeader& FrameChannel::CopyHeader() noexcept {
+  std::memcpy(&header_, transport_.frame(), sizeof header_);
+  return header_;
+}
+
+void FrameChannel::ReserveFor(std::size_t total) {
+  if (total > kMaxMessageSize) throw ChannelError(kPayloadTooLarge);
+  if (payload_.capacity() > kKeptCapacity) {
+    payload_.clear();
+    payload_.shrink_to_fit();
+  }
+  try {
+    payload_.resize(total);
+  } catch (const std::bad_alloc&) {
+    throw ChannelError(kPayloadTooLarge);
+  } catch (const std::length_error&) {
+    throw ChannelError(kPayloadTooLarge);
+  }
+}
+
+std::span<const std::uint8_t> FrameChannel::ReadRequestPayload() {
+  // Work on a copy of the header: the client may change the frame at any time.
+  ZtlFrameHeader chunk = header_;
+  const std::size_t total = chunk.total_length;
+  if (total == 0) {
+    if (chunk.chunk_length != 0 || chunk.last == 0) throw ChannelError(kMalformedFrame);
+    payload_.clear();
+    return {};
+  }
+  ReserveFor(total);
+  const std::size_t max_chunks = MaxChunksFor(total);
+  std::size_t received = 0;
+  for (std::size_t chunks = 1;; ++chunks) {
+    const std::size_t length = chunk.chunk_length;
+    if (length > ZTL_CHUNK_MAX || length > total - received) throw ChannelError(kMalformedFrame);
+    std::memcpy(payload_.data() + received, transport_.frame() + ZTL_FRAME_HEADER_SIZE, length);
+    received += length;
+    if (chunk.last != 0) break;
+    if (chunks >= max_chunks) throw ChannelError(kMalformedFrame);
+    transport_.publish(0);  // chunk taken
+    transport_.wait_for_client();
+    std::memcpy(&chunk, transport_.frame(), sizeof chunk);
+  }
+  if (received != total) throw ChannelError(kMalformedFrame);
+  return payload_;
+}
+
+void FrameChannel::WriteReply(std::span<const std::uint8_t> payload) {
+  if (payload.size() > kMaxMessageSize) throw ChannelError(kPayloadTooLarge);
+  // Our own header and offsets drive the loop; what the client leaves in the
+  // frame between chunks is never read back.
+  ZtlFrameHeader reply = header_;
+  reply.total_length = static_cast<std::uint32_t>(payload.size());
+  std::uint8_t* frame = transport_.frame();
+  std::size_t offset = 0;
+  while (payload.size() - offset > ZTL_CHUNK_MAX) {
+    reply.chunk_length = ZTL_CHUNK_MAX;
+    reply.last = 0;
+    std::memcpy(frame + ZTL_FRAME_HEADER_SIZE, payload.data() + offset, ZTL_CHUNK_MAX);
+    std::memcpy(frame, &reply, sizeof reply);
+    transport_.publish(ZTL_FRAME_HEADER_SIZE + ZTL_CHUNK_MAX);
+    transport_.wait_for_client();  // the client took the chunk
+    offset += ZTL_CHUNK_MAX;
+  }
+  const std::size_t rest = payload.size() - offset;
+  reply.chunk_length = static_cast<std::uint32_t>(rest);
+  reply.last = 1;
+  if (rest != 0) std::memcpy(frame + ZTL_FRAME_HEADER_SIZE, payload.data() + offset, rest);
+  std::memcpy(frame, &reply, sizeof reply);
+  transport_.publish(ZTL_FRAME_HEADER_SIZE + rest);
+}
+
+}  // namespace scriptlink
