@@ -1,0 +1,153 @@
+#include "platform/named_event.h"
+
+#include "futex.h"
+#include "named_object.h"
+#include "platform/error.h"
+#include "platform/process.h"
+
+#include <algorithm>
+#include <atomic>
+#include <new>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+using std::chrono::steady_clock;
+
+// Lives in the object's data area.
+struct EventState {
+  std::atomic<std::uint32_t> signaled;  // the futex word: 1 = set
+  std::atomic<std::uint32_t> waiters;   // sleepers, so that set skips the wake when none
+};
+static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
+
+void initialise_event(void* data, std::size_t) { new (data) EventState{{0}, {0}}; }
+
+EventState& state_of(const NamedObject& object) {
+  return *static_cast<EventState*>(object.data());
+}
+
+bool try_consume(EventState& state) {
+  std::uint32_t expected = 1;
+  return state.signaled.compare_exchange_strong(expected, 0, std::memory_order_seq_cst);
+}
+
+// Spinning only pays when the setter can run at the same time on another CPU;
+// on one CPU it would only delay the sleep that lets the setter run.
+bool spinning_pays() {
+  static const bool multi_cpu = ::sysconf(_SC_NPROCESSORS_ONLN) > 1;
+  return multi_cpu;
+}
+
+constexpr auto kSpinLimit = std::chrono::microseconds(4);
+// A wait that watches a peer sleeps at most this long before it looks at it.
+constexpr auto kPeerSlice = std::chrono::milliseconds(50);
+
+bool spin_for_signal(EventState& state) {
+  const auto until = steady_clock::now() + kSpinLimit;
+  for (int round = 1;; ++round) {
+    if (state.signaled.load(std::memory_order_relaxed) != 0 && try_consume(state)) return true;
+    __builtin_ia32_pause();
+    if (round % 8 == 0 && steady_clock::now() >= until) return false;
+  }
+}
+
+timespec to_timespec(steady_clock::duration duration) {
+  auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(duration).count();
+  if (ns < 0) ns = 0;
+  return timespec{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+}
+
+class WaiterCount {
+ public:
+  explicit WaiterCount(EventState& state) : state_(state) {
+    state_.waiters.fetch_add(1, std::memory_order_seq_cst);
+  }
+  WaiterCount(const WaiterCount&) = delete;
+  WaiterCount& operator=(const WaiterCount&) = delete;
+  ~WaiterCount() { state_.waiters.fetch_sub(1, std::memory_order_seq_cst); }
+
+ private:
+  EventState& state_;
+};
+
+bool peer_gone(const ProcessWatch* peer) {
+  return peer != nullptr && peer->pid() != 0 && peer->ended();
+}
+
+}  // namespace
+
+NamedEvent NamedEvent::create_or_open(std::string_view name) {
+  return NamedEvent(
+      NamedObject::create_or_open(name, ObjectKind::event, sizeof(EventState), initialise_event));
+}
+
+NamedEvent NamedEvent::open(std::string_view name) {
+  auto event = try_open(name);
+  if (!event) throw NotFound("no named event " + std::string(name));
+  return std::move(*event);
+}
+
+std::optional<NamedEvent> NamedEvent::try_open(std::string_view name) {
+  auto object = NamedObject::open(name, ObjectKind::event, sizeof(EventState));
+  if (!object) return std::nullopt;
+  return NamedEvent(std::move(object));
+}
+
+NamedEvent::NamedEvent(std::unique_ptr<NamedObject> object) : object_(std::move(object)) {}
+NamedEvent::NamedEvent(NamedEvent&&) noexcept = default;
+NamedEvent& NamedEvent::operator=(NamedEvent&&) noexcept = default;
+NamedEvent::~NamedEvent() = default;
+
+pid_t NamedEvent::creator_pid() const noexcept { return object_->creator_pid(); }
+const std::string& NamedEvent::name() const noexcept { return object_->name(); }
+
+void NamedEvent::set() {
+  EventState& state = state_of(*object_);
+  // Setting a set event changes nothing; its waker (if any) has been sent already.
+  if (state.signaled.exchange(1, std::memory_order_seq_cst) != 0) return;
+  // seq_cst on both sides: either we see the waiter, or the waiter sees the 1.
+  if (state.waiters.load(std::memory_order_seq_cst) != 0) detail::futex_wake(&state.signaled, 1);
+}
+
+WaitResult NamedEvent::wait(std::chrono::milliseconds timeout) {
+  return wait_until(steady_clock::now() + timeout, nullptr);
+}
+
+WaitResult NamedEvent::wait() { return wait_until(std::nullopt, nullptr); }
+
+WaitResult NamedEvent::wait(std::chrono::milliseconds timeout, const ProcessWatch& peer) {
+  return wait_until(steady_clock::now() + timeout, &peer);
+}
+
+WaitResult NamedEvent::wait(const ProcessWatch& peer) { return wait_until(std::nullopt, &peer); }
+
+WaitResult NamedEvent::wait_until(std::optional<steady_clock::time_point> deadline,
+                                  const ProcessWatch* peer) {
+  EventState& state = state_of(*object_);
+  if (try_consume(state)) return WaitResult::signaled;
+  if (spinning_pays() && spin_for_signal(state)) return WaitResult::signaled;
+
+  WaiterCount counted(state);
+  // The peer is looked at only when a slice ends without a signal, so a busy
+  // exchange pays no system call for it.
+  bool look_at_peer = true;
+  for (;;) {
+    if (try_consume(state)) return WaitResult::signaled;
+    if (look_at_peer && peer_gone(peer)) return WaitResult::peer_ended;
+    std::optional<steady_clock::duration> sleep;
+    if (deadline) {
+      auto left = *deadline - steady_clock::now();
+      if (left <= steady_clock::duration::zero()) return WaitResult::timeout;
+      sleep = left;
+    }
+    if (peer != nullptr) sleep = sleep ? std::min<steady_clock::duration>(*sleep, kPeerSlice) : kPeerSlice;
+    timespec slice{};
+    if (sleep) slice = to_timespec(*sleep);
+    int result = detail::futex_wait(&state.signaled, 0, sleep ? &slice : nullptr);
+    look_at_peer = result == ETIMEDOUT;
+  }
+}
+
+}  // namespace platform
