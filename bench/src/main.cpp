@@ -1,0 +1,181 @@
+// channel_bench: the bridge channel against raw baselines measured in the same
+// run, then the whole system through the system driver. Figures only: no
+// target decides the exit status; a wrong reply (a real fault) does.
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <functional>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "baselines.h"
+#include "real_channel.h"
+#include "report.h"
+
+namespace bench {
+namespace {
+
+struct Options {
+  bool quick = false;
+  bool system = true;
+  std::string stage_dir = ZTL_BENCH_STAGE_DIR;
+  std::string scripts_dir = ZTL_BENCH_SCRIPTS_DIR;
+};
+
+struct Budgets {
+  Budget small;
+  Budget bulk;
+};
+
+Budgets budgets_for(const Options& options) {
+  Budgets b;
+  b.bulk.runs = 5;
+  b.bulk.warm_up = std::chrono::milliseconds(60);
+  b.bulk.run_length = std::chrono::milliseconds(150);
+  if (options.quick) {
+    b.small = {3, std::chrono::milliseconds(5), std::chrono::milliseconds(10)};
+    b.bulk = {3, std::chrono::milliseconds(5), std::chrono::milliseconds(10)};
+  }
+  return b;
+}
+
+int failures = 0;
+
+// Runs one measurement; a failure is printed on its line and counted.
+std::optional<Sample> attempt(std::string_view label, const std::function<Sample()>& fn) {
+  try {
+    return fn();
+  } catch (const std::exception& e) {
+    std::cout << "    " << label << ": FAILED: " << e.what() << '\n';
+    ++failures;
+    return std::nullopt;
+  }
+}
+
+bool two_cpus_online() { return sysconf(_SC_NPROCESSORS_ONLN) >= 2; }
+
+std::vector<Placement> placements() {
+  if (two_cpus_online()) return {one_cpu(), two_cpus()};
+  return {one_cpu()};
+}
+
+void small_round_trips(const Placement& placement, const Budget& budget) {
+  print_placement(placement.label);
+  const auto raw = attempt("raw futex", [&] { return raw_round_trip(placement, WaitStyle::sleep, budget); });
+  if (raw) print_latency("raw futex ping-pong (baseline 1)", *raw);
+  const auto sock = attempt("unix socket", [&] { return socket_round_trip(placement, budget); });
+  if (sock) print_latency("unix socket ping-pong (baseline 2)", *sock);
+  std::optional<Sample> spin;
+  if (placement.client_cpu != placement.server_cpu) {
+    spin = attempt("spin-then-sleep", [&] { return raw_round_trip(placement, WaitStyle::spin_then_sleep, budget); });
+    if (spin) print_latency("spin-then-sleep futex (stretch floor)", *spin);
+  }
+  const std::string missing = real_channel_missing();
+  if (!missing.empty()) {
+    print_unavailable("real channel (SendRequest + dispatch)", missing);
+    return;
+  }
+  const auto real = attempt("real channel", [&] { return real_round_trip(placement, budget); });
+  if (!real) return;
+  print_latency("real channel (SendRequest + dispatch)", *real);
+  if (raw) print_ratio(real->median() / raw->median(), "raw futex", Target{Goal::at_most, 1.5});
+  if (sock) print_ratio(real->median() / sock->median(), "unix socket", Target{Goal::below, 1.0});
+  if (spin) print_ratio(real->median() / spin->median(), "spin-then-sleep floor");
+}
+
+void bulk_replies(const Placement& placement, const Budget& budget) {
+  print_placement(placement.label);
+  const double bytes = static_cast<double>(kBulkBytes);
+  const auto raw = attempt("raw chunked", [&] { return raw_bulk(placement, kBulkBytes, budget); });
+  if (raw) print_throughput("raw chunked futex (8192-byte frame)", *raw, bytes);
+  const std::string missing = real_channel_missing();
+  if (!missing.empty()) {
+    print_unavailable("real channel (WriteReply + SendRequest)", missing);
+    return;
+  }
+  const auto real = attempt("real channel", [&] { return real_bulk(placement, kBulkBytes, budget); });
+  if (!real) return;
+  print_throughput("real channel (WriteReply + SendRequest)", *real, bytes);
+  // Throughput ratio: the raw time over the real time.
+  if (raw) print_ratio(raw->median() / real->median(), "raw chunked throughput", Target{Goal::at_least, 0.7});
+}
+
+// (c), (d), (e) need the staged system; the driver prints its own lines.
+void run_system_driver(const Options& options, const std::optional<Sample>& raw_unpinned) {
+  std::vector<std::string> args = {"ruby", options.scripts_dir + "/system_bench.rb", "--stage", options.stage_dir};
+  if (raw_unpinned) args.insert(args.end(), {"--raw-round-trip-us", std::to_string(raw_unpinned->median() * 1e6)});
+  if (options.quick) args.push_back("--quick");
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execvp(argv[0], argv.data());
+    std::perror("cannot start ruby for the system driver");
+    _exit(127);
+  }
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::cout << "    system driver: FAILED\n";
+    ++failures;
+  }
+}
+
+Options parse(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--quick") {
+      options.quick = true;
+    } else if (arg == "--no-system") {
+      options.system = false;
+    } else if (arg == "--stage" && i + 1 < argc) {
+      options.stage_dir = argv[++i];
+    } else {
+      std::cerr << "usage: channel_bench [--quick] [--no-system] [--stage DIR]\n";
+      std::exit(2);
+    }
+  }
+  return options;
+}
+
+int run(const Options& options) {
+  const Budgets budgets = budgets_for(options);
+  print_title("Channel benchmark");
+  print_note("figures are medians of " + std::to_string(budgets.small.runs) +
+             " runs after a warm-up; ratios are against baselines of this run; targets are informational");
+  if (!two_cpus_online()) print_note("only one CPU online: the two-CPU placement is left out");
+
+  print_section("(a) round trip of a small request (20-byte header + 4 bytes each way)");
+  for (const auto& placement : placements()) small_round_trips(placement, budgets.small);
+
+  print_section("(b) 16 MiB reply in chunks of 8172 bytes");
+  for (const auto& placement : placements()) bulk_replies(placement, budgets.bulk);
+
+  if (options.system) {
+    print_section("whole system (staged host, plug-in and extension)");
+    const auto raw_unpinned =
+        attempt("raw futex", [&] { return raw_round_trip(unpinned(), WaitStyle::sleep, budgets.small); });
+    if (raw_unpinned) print_latency("raw futex ping-pong, unpinned (reference)", *raw_unpinned);
+    run_system_driver(options, raw_unpinned);
+  }
+  std::cout << '\n' << (failures == 0 ? "done" : std::to_string(failures) + " measurement(s) FAILED") << '\n';
+  return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace bench
+
+int main(int argc, char** argv) {
+  try {
+    return bench::run(bench::parse(argc, argv));
+  } catch (const std::exception& e) {
+    std::cerr << "channel_bench: " << e.what() << '\n';
+    return 1;
+  }
+}

@@ -1,0 +1,24 @@
+// The channel as shipped: the extension's client (SendRequest) in one process
+// and the plug-in's channel object with its dispatch loop in the other, the
+// host behind it faked by a few constant answers.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "measure.h"
+#include "process_pair.h"
+
+namespace bench {
+
+// Empty when the real channel can be measured, else why not.
+std::string real_channel_missing();
+
+// Seconds per round trip of request 1 (selector 0: the current item), a 4-byte
+// payload answered by a 4-byte item handle.
+Sample real_round_trip(const Placement& placement, const Budget& budget);
+// Seconds per reply of `bytes` (an item list of bytes / 4 words, terminator
+// included); each reply is checked.
+Sample real_bulk(const Placement& placement, std::size_t bytes, const Budget& budget);
+
+}  // namespace bench
