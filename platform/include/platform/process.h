@@ -45,7 +45,8 @@ struct StartOptions {
   // end; standard input is /dev/null. Otherwise the child shares the host's
   // terminal.
   const PipeWriteEnd* capture = nullptr;
-  // A hidden console: the child gets no terminal input (standard input /dev/null).
+  // A hidden console: the child gets no terminal (standard input, output and
+  // error are /dev/null), as a hidden console window shows nothing.
   bool hidden = false;
   // Current directory for the child; empty = the parent's.
   std::string directory;

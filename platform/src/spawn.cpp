@@ -1,0 +1,146 @@
+#include "spawn.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/error.h"
+
+extern char** environ;
+
+namespace platform::detail {
+namespace {
+
+// Owns the posix_spawn attribute objects for the length of one start.
+class SpawnSetup {
+ public:
+  SpawnSetup() {
+    check(posix_spawn_file_actions_init(&actions_), "prepare process start");
+    if (int rc = posix_spawnattr_init(&attributes_); rc != 0) {
+      posix_spawn_file_actions_destroy(&actions_);
+      throw SystemError("prepare process start", rc);
+    }
+  }
+  ~SpawnSetup() {
+    posix_spawnattr_destroy(&attributes_);
+    posix_spawn_file_actions_destroy(&actions_);
+  }
+  SpawnSetup(const SpawnSetup&) = delete;
+  SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+  void stream(int source, int target) {
+    if (source == kInherit) return;
+    if (source == kNullDevice) {
+      int flags = target == STDIN_FILENO ? O_RDONLY : O_WRONLY;
+      check(posix_spawn_file_actions_addopen(&actions_, target, "/dev/null", flags, 0),
+            "prepare process start");
+    } else {
+      check(posix_spawn_file_actions_adddup2(&actions_, source, target), "prepare process start");
+    }
+  }
+
+  void finish(const SpawnSpec& spec) {
+    // Descriptors other processes or libraries opened without close-on-exec
+    // must not reach the child either (a stray pipe end would keep a reader
+    // waiting for ever).
+    check(posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1),
+          "prepare process start");
+    if (!spec.directory.empty()) {
+      check(posix_spawn_file_actions_addchdir_np(&actions_, spec.directory.c_str()),
+            "prepare process start");
+    }
+    // Ignored signals survive exec; the child starts with the defaults.
+    sigset_t all;
+    sigfillset(&all);
+    sigset_t none;
+    sigemptyset(&none);
+    check(posix_spawnattr_setsigdefault(&attributes_, &all), "prepare process start");
+    check(posix_spawnattr_setsigmask(&attributes_, &none), "prepare process start");
+    short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
+    if (spec.new_session) flags |= POSIX_SPAWN_SETSID;
+    check(posix_spawnattr_setflags(&attributes_, flags), "prepare process start");
+  }
+
+  const posix_spawn_file_actions_t* actions() const { return &actions_; }
+  const posix_spawnattr_t* attributes() const { return &attributes_; }
+
+ private:
+  static void check(int rc, const char* what) {
+    if (rc != 0) throw SystemError(what, rc);
+  }
+  posix_spawn_file_actions_t actions_;
+  posix_spawnattr_t attributes_;
+};
+
+bool is_executable_file(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+         ::access(path.c_str(), X_OK) == 0;
+}
+
+}  // namespace
+
+Spawned spawn(const SpawnSpec& spec) {
+  if (spec.argv.empty() || spec.argv.front().empty()) {
+    throw SystemError("start process: no program named", ENOENT);
+  }
+  SpawnSetup setup;
+  setup.stream(spec.stdin_fd, STDIN_FILENO);
+  setup.stream(spec.stdout_fd, STDOUT_FILENO);
+  setup.stream(spec.stderr_fd, STDERR_FILENO);
+  setup.finish(spec);
+
+  std::vector<char*> argv;
+  argv.reserve(spec.argv.size() + 1);
+  for (const std::string& argument : spec.argv) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+
+  pid_t pid = -1;
+  // glibc reports a failed exec (or chdir) here and reaps that child itself.
+  int rc = posix_spawnp(&pid, argv[0], setup.actions(), setup.attributes(), argv.data(), environ);
+  if (rc != 0) throw SystemError("start process " + spec.argv.front(), rc);
+
+  int pidfd = open_pidfd(pid);
+  if (pidfd < 0) {
+    int error = errno;
+    ::kill(pid, SIGKILL);
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    throw SystemError("open started process " + spec.argv.front(), error);
+  }
+  return {pid, pidfd};
+}
+
+std::optional<std::string> find_program(const std::string& name) {
+  if (name.empty()) return std::nullopt;
+  if (name.find('/') != std::string::npos) {
+    return is_executable_file(name) ? std::optional<std::string>(name) : std::nullopt;
+  }
+  const char* path_variable = std::getenv("PATH");
+  std::string path = path_variable ? path_variable : "/usr/local/bin:/usr/bin:/bin";
+  std::size_t begin = 0;
+  while (begin <= path.size()) {
+    std::size_t end = path.find(':', begin);
+    if (end == std::string::npos) end = path.size();
+    std::string folder = path.substr(begin, end - begin);
+    std::string candidate = (folder.empty() ? std::string(".") : folder) + "/" + name;
+    if (is_executable_file(candidate)) return candidate;
+    begin = end + 1;
+  }
+  return std::nullopt;
+}
+
+int open_pidfd(pid_t pid) noexcept {
+  if (pid <= 0) return -1;
+  // pidfds are close-on-exec from birth. (The libc wrapper header of this
+  // release lacks C linkage for C++, hence the raw system call.)
+  return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+}
+
+}  // namespace platform::detail
