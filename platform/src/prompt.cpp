@@ -1,0 +1,55 @@
+#include "platform/prompt.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace platform::prompt {
+namespace {
+
+struct FrontEnds {
+  std::mutex mutex;
+  std::unique_ptr<FrontEnd> installed;
+  std::unique_ptr<FrontEnd> automatic;
+  // The answers file the automatic one reads; nullopt for the terminal.
+  std::optional<std::string> automatic_answers;
+  // Replaced front ends are kept: a prompt may still be running on one.
+  std::vector<std::unique_ptr<FrontEnd>> retired;
+};
+
+FrontEnds& front_ends() {
+  static FrontEnds ends;
+  return ends;
+}
+
+std::optional<std::string> answers_file() {
+  const char* file = std::getenv(kAnswersVariable);
+  if (file && *file) return std::string(file);
+  return std::nullopt;
+}
+
+}  // namespace
+
+FrontEnd& front_end() {
+  FrontEnds& ends = front_ends();
+  std::lock_guard lock(ends.mutex);
+  if (ends.installed) return *ends.installed;
+  // One scripted front end per answers file, so its answers are consumed
+  // across the whole run rather than read afresh at every prompt.
+  std::optional<std::string> answers = answers_file();
+  if (ends.automatic && ends.automatic_answers == answers) return *ends.automatic;
+  if (ends.automatic) ends.retired.push_back(std::move(ends.automatic));
+  ends.automatic = answers ? make_scripted_front_end(*answers) : make_terminal_front_end();
+  ends.automatic_answers = answers;
+  return *ends.automatic;
+}
+
+void set_front_end(std::unique_ptr<FrontEnd> front_end) {
+  FrontEnds& ends = front_ends();
+  std::lock_guard lock(ends.mutex);
+  if (ends.installed) ends.retired.push_back(std::move(ends.installed));
+  ends.installed = std::move(front_end);
+}
+
+}  // namespace platform::prompt

@@ -1,0 +1,68 @@
+// The terminal front end: the prompt goes to standard error (standard output
+// may be captured), the answer comes from the controlling terminal, never
+// from standard input, which may be a script's data.
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
+
+#include "prompt_answers.h"
+
+namespace platform::prompt {
+namespace {
+
+const char* icon_word(Icon icon) {
+  switch (icon) {
+    case Icon::information: return " (information)";
+    case Icon::warning: return " (warning)";
+    case Icon::error: return " (error)";
+    case Icon::question: return " (question)";
+    case Icon::none: return "";
+  }
+  return "";
+}
+
+// One line from the terminal; nullopt at end of input.
+std::optional<std::string> read_line(int fd) {
+  std::string line;
+  for (;;) {
+    char c = 0;
+    ssize_t count = ::read(fd, &c, 1);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return line.empty() ? std::nullopt : std::optional<std::string>(line);
+    if (c == '\n') return line;
+    line.push_back(c);
+  }
+}
+
+class TerminalFrontEnd final : public FrontEnd {
+ public:
+  Answer message_box(std::string_view text, std::string_view caption, Buttons buttons,
+                     Icon icon) override {
+    std::string shown = std::string(caption) + icon_word(icon) + "\n" + std::string(text) + "\n";
+    std::fputs(shown.c_str(), stderr);
+    int tty = ::open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    if (tty < 0) {
+      std::fputs("(no terminal to answer on)\n", stderr);
+      throw UnexpectedPrompt(std::string(text));
+    }
+    std::fprintf(stderr, "%s? ", detail::button_choices(buttons));
+    std::fflush(stderr);
+    std::optional<std::string> line = read_line(tty);
+    ::close(tty);
+    // Enter alone accepts a box that has only OK.
+    if (line && line->find_first_not_of(" \t\r") == std::string::npos && buttons == Buttons::ok) {
+      return Answer::ok;
+    }
+    return detail::fit_answer(line ? detail::parse_answer(*line) : std::nullopt, buttons);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FrontEnd> make_terminal_front_end() {
+  return std::make_unique<TerminalFrontEnd>();
+}
+
+}  // namespace platform::prompt

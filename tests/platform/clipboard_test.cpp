@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sys/stat.h>
+#include <thread>
+
+#include "platform/clipboard.h"
+#include "platform/pipe.h"
+#include "platform/process.h"
+#include "scratch_space.h"
+
+namespace platform {
+namespace {
+
+using test::ScopedVariable;
+using test::ScratchFolder;
+
+TEST(Clipboard, ChosenFileRoundTripsAnyText) {
+  ScratchFolder folder;
+  ScopedVariable file(clipboard::kClipboardFileVariable, folder / "board");
+  EXPECT_EQ(clipboard::get_text(), "");  // nothing put there yet
+  std::string text = "一行目\r\n\tsecond line\n";
+  text.push_back('\0');
+  text += "after a NUL";
+  clipboard::set_text(text);
+  EXPECT_EQ(test::file_text(folder / "board"), text);
+  EXPECT_EQ(clipboard::get_text(), text);
+  clipboard::set_text("");
+  EXPECT_EQ(clipboard::get_text(), "");
+}
+
+TEST(Clipboard, TextStaysForAnotherProcess) {
+  ScratchFolder folder;
+  ScopedVariable file(clipboard::kClipboardFileVariable, folder / "board");
+  clipboard::set_text("handed over");
+  Pipe pipe = Pipe::create();
+  StartOptions options;
+  options.capture = &pipe.write;
+  ChildProcess reader = ChildProcess::start("cat \"" + (folder / "board") + "\"", options);
+  pipe.write.close();
+  std::string out;
+  while (pipe.read.read_blocking(out, 4096) > 0) {
+  }
+  reader.wait();
+  EXPECT_EQ(out, "handed over");
+}
+
+class OwnClipboard : public ::testing::Test {
+ protected:
+  ScratchFolder runtime;
+  ScopedVariable no_file{clipboard::kClipboardFileVariable, std::nullopt};
+  ScopedVariable no_x{"DISPLAY", std::nullopt};
+  ScopedVariable no_wayland{"WAYLAND_DISPLAY", std::nullopt};
+  ScopedVariable runtime_dir{"XDG_RUNTIME_DIR", runtime.path()};
+};
+
+TEST_F(OwnClipboard, WithoutADesktopTheHostKeepsItsOwnFile) {
+  clipboard::set_text("kept by the host");
+  std::string file = runtime / "zentrella/clipboard";
+  EXPECT_EQ(test::file_text(file), "kept by the host");
+  EXPECT_EQ(clipboard::get_text(), "kept by the host");
+  struct stat info {};
+  ASSERT_EQ(::stat((runtime / "zentrella").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST_F(OwnClipboard, RefusesAFolderOthersCanReach) {
+  std::string folder = runtime / "zentrella";
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  ::chmod(folder.c_str(), 0755);
+  EXPECT_THROW(clipboard::set_text("secret"), std::runtime_error);
+  EXPECT_THROW(clipboard::get_text(), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+// A stand-in for xclip on PATH: keeps the selection in a file beside itself,
+// insists on silent standard streams, and notes its process id.
+class DesktopClipboard : public ::testing::Test {
+ protected:
+  DesktopClipboard() {
+    std::string tool = folder / "xclip";
+    test::write_text(tool,
+                     "#!/bin/sh\n"
+                     "dir=$(dirname \"$0\")\n"
+                     "echo $$ > \"$dir/pid\"\n"
+                     "[ \"$(readlink /proc/$$/fd/2)\" = /dev/null ] || exit 9\n"
+                     "case \"$3\" in\n"
+                     "  -in) [ \"$(readlink /proc/$$/fd/1)\" = /dev/null ] || exit 9\n"
+                     "       cat > \"$dir/selection\"; [ -f \"$dir/fail\" ] && exit 5; exit 0;;\n"
+                     "  -out) [ -f \"$dir/selection\" ] || exit 1; cat \"$dir/selection\";;\n"
+                     "esac\n");
+    ::chmod(tool.c_str(), 0755);
+  }
+  ScratchFolder folder;
+  ScopedVariable no_file{clipboard::kClipboardFileVariable, std::nullopt};
+  ScopedVariable display{"DISPLAY", ":99"};
+  ScopedVariable no_wayland{"WAYLAND_DISPLAY", std::nullopt};
+  ScopedVariable path{"PATH", folder.path() + ":/usr/bin:/bin"};
+};
+
+TEST_F(DesktopClipboard, GoesThroughTheDesktopTool) {
+  EXPECT_EQ(clipboard::get_text(), "");  // the tool fails on an empty clipboard
+  clipboard::set_text("on the desktop\n");
+  EXPECT_EQ(test::file_text(folder / "selection"), "on the desktop\n");
+  EXPECT_EQ(clipboard::get_text(), "on the desktop\n");
+}
+
+TEST_F(DesktopClipboard, ToolIsNotLeftAZombie) {
+  clipboard::set_text("x");
+  pid_t pid = std::stoi(test::file_text(folder / "pid"));
+  std::string status = "/proc/" + std::to_string(pid) + "/status";
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::filesystem::exists(status) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_FALSE(std::filesystem::exists(status));
+}
+
+TEST_F(DesktopClipboard, FailingToolIsAnError) {
+  test::write_text(folder / "fail", "");
+  EXPECT_THROW(clipboard::set_text("lost"), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/prompt.h"
+#include "scratch_space.h"
+#include "test_support.h"
+
+namespace platform::prompt {
+namespace {
+
+using test::ScopedVariable;
+using test::ScratchFolder;
+
+class ScriptedPrompt : public ::testing::Test {
+ protected:
+  ScratchFolder folder;
+  std::string answers = folder / "answers";
+  std::string log_file = folder / "log";
+  ScopedVariable log{kLogVariable, log_file};
+};
+
+TEST_F(ScriptedPrompt, AnswersInTurnLogsEachAndFailsWhenNoneIsLeft) {
+  test::write_text(answers, "yes\n\n  No \r\nok\n");
+  auto front = make_scripted_front_end(answers);
+  EXPECT_EQ(front->message_box("続けますか?", "確認", Buttons::yes_cancel, Icon::none), Answer::yes);
+  EXPECT_EQ(front->message_box("Save?", "Q", Buttons::yes_no_cancel, Icon::question), Answer::no);
+  EXPECT_EQ(front->message_box("two\nlines", "Note", Buttons::ok, Icon::none), Answer::ok);
+  ::testing::internal::CaptureStderr();
+  try {
+    front->message_box("Script not found", "Scriptlink", Buttons::ok, Icon::none);
+    FAIL() << "a prompt without an answer went through";
+  } catch (const UnexpectedPrompt& error) {
+    EXPECT_STREQ(error.what(), "Script not found");
+  }
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("Script not found"), std::string::npos);
+  EXPECT_EQ(test::file_text(log_file),
+            "確認\t続けますか?\tyes\n"
+            "Q\tSave?\tno\n"
+            "Note\ttwo\\nlines\tok\n"
+            "Scriptlink\tScript not found\tunexpected\n");
+}
+
+TEST_F(ScriptedPrompt, AnswerTheButtonsDoNotOfferCountsAsCancelOrNo) {
+  test::write_text(answers, "yes\nok\ncancel\nmaybe\nY\nno\n");
+  auto front = make_scripted_front_end(answers);
+  EXPECT_EQ(front->message_box("t", "c", Buttons::ok_cancel, Icon::none), Answer::cancel);  // yes
+  EXPECT_EQ(front->message_box("t", "c", Buttons::yes_no, Icon::none), Answer::no);         // ok
+  EXPECT_EQ(front->message_box("t", "c", Buttons::ok, Icon::none), Answer::ok);             // cancel
+  EXPECT_EQ(front->message_box("t", "c", Buttons::yes_cancel, Icon::none), Answer::cancel); // maybe
+  EXPECT_EQ(front->message_box("t", "c", Buttons::yes_no_cancel, Icon::none), Answer::yes); // Y
+  EXPECT_EQ(front->message_box("t", "c", Buttons::ok_cancel, Icon::none), Answer::cancel);  // no
+}
+
+TEST_F(ScriptedPrompt, MissingAnswersFileMeansNoAnswers) {
+  auto front = make_scripted_front_end(folder / "none");
+  ::testing::internal::CaptureStderr();
+  EXPECT_THROW(front->message_box("text", "caption", Buttons::ok, Icon::none), UnexpectedPrompt);
+  ::testing::internal::GetCapturedStderr();
+}
+
+TEST_F(ScriptedPrompt, DefaultFrontEndConsumesTheAnswersAcrossPrompts) {
+  test::write_text(answers, "yes\nno\n");
+  ScopedVariable chosen(kAnswersVariable, answers);
+  EXPECT_EQ(message_box("a", "c", Buttons::yes_no), Answer::yes);
+  EXPECT_EQ(message_box("b", "c", Buttons::yes_no), Answer::no);
+  ::testing::internal::CaptureStderr();
+  EXPECT_THROW(message_box("c", "c", Buttons::yes_no), UnexpectedPrompt);
+  ::testing::internal::GetCapturedStderr();
+}
+
+class FixedAnswer final : public FrontEnd {
+ public:
+  explicit FixedAnswer(Answer answer) : answer_(answer) {}
+  Answer message_box(std::string_view, std::string_view, Buttons, Icon) override {
+    return answer_;
+  }
+
+ private:
+  Answer answer_;
+};
+
+TEST_F(ScriptedPrompt, InstalledFrontEndComesFirstUntilRemoved) {
+  test::write_text(answers, "cancel\n");
+  ScopedVariable chosen(kAnswersVariable, answers);
+  set_front_end(std::make_unique<FixedAnswer>(Answer::yes));
+  EXPECT_EQ(message_box("a", "c", Buttons::yes_no), Answer::yes);
+  set_front_end(nullptr);
+  EXPECT_EQ(message_box("a", "c", Buttons::ok_cancel), Answer::cancel);
+}
+
+TEST(TerminalPrompt, WithoutATerminalFailsLoudlyAfterShowingTheText) {
+  ScopedVariable no_answers(kAnswersVariable, std::nullopt);
+  ScratchFolder folder;
+  std::string shown = folder / "stderr";
+  // A new session has no controlling terminal, so /dev/tty cannot be opened.
+  int code = test::run_in_child([&shown] {
+    ::setsid();
+    int fd = ::open(shown.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(fd, STDERR_FILENO);
+    try {
+      front_end().message_box("このスクリプトを止めますか?", "Scriptlink", Buttons::yes_no,
+                              Icon::question);
+    } catch (const UnexpectedPrompt& error) {
+      return std::string(error.what()) == "このスクリプトを止めますか?" ? 0 : 4;
+    }
+    return 3;
+  });
+  EXPECT_EQ(code, 0);
+  std::string text = test::file_text(shown);
+  EXPECT_NE(text.find("Scriptlink"), std::string::npos) << text;
+  EXPECT_NE(text.find("このスクリプトを止めますか?"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace platform::prompt
