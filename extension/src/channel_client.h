@@ -1,0 +1,65 @@
+/* The client end of the bridge channel, as plain C for the Ruby-facing code.
+ * Written in C++ over the platform layer; nothing here throws or longjmps:
+ * every call reports a status and the caller decides what to raise. */
+#ifndef ZTL_CHANNEL_CLIENT_H
+#define ZTL_CHANNEL_CLIENT_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Outcome of the connection prologue; each failure has its own printed line
+ * and message (ztl_connect_line, ztl_connect_message). */
+typedef enum ZtlConnectStatus {
+  ZTL_CONNECT_OK = 0,
+  ZTL_CONNECT_MAPPING_1, /* announcement mapping could not be viewed */
+  ZTL_CONNECT_MAPPING_2, /* announcement mapping could not be created or opened */
+  ZTL_CONNECT_MAPPING_3, /* announcement mapping could not be written for the handshake */
+  ZTL_CONNECT_HOST_0,    /* no host at all: the station's wait events are missing */
+  ZTL_CONNECT_HOST_1,    /* a station exists but did not take the script in time */
+  ZTL_CONNECT_HOST_2     /* no channel number, or its objects are gone */
+} ZtlConnectStatus;
+
+typedef enum ZtlSendStatus {
+  ZTL_SEND_OK = 0,
+  ZTL_SEND_NOT_CONNECTED, /* nothing was sent; the reply is empty */
+  ZTL_SEND_HOST_GONE,     /* the host process ended during the exchange */
+  ZTL_SEND_BAD_REPLY,     /* the reply frames did not add up; refused */
+  ZTL_SEND_BROKEN,        /* an earlier failure left the channel out of step */
+  ZTL_SEND_OUT_OF_MEMORY, /* the reply's total could not be allocated */
+  ZTL_SEND_SYSTEM_ERROR   /* a kernel object failed; see ztl_channel_last_error */
+} ZtlSendStatus;
+
+/* A reply payload. data is NULL when the reply is empty (length 0); otherwise
+ * it is allocated with malloc and belongs to the caller (ztl_reply_free). */
+typedef struct ZtlReply {
+  uint8_t* data;
+  size_t length;
+} ZtlReply;
+
+/* Runs the prologue: finds the channel number (through the external handshake
+ * when the announcement holds 0) and opens the channel's objects. */
+ZtlConnectStatus ztl_channel_connect(void);
+const char* ztl_connect_line(ZtlConnectStatus status);
+const char* ztl_connect_message(ZtlConnectStatus status);
+
+/* Sends one request and waits for its whole reply. */
+ZtlSendStatus ztl_channel_send(uint32_t code, uint32_t value, const void* payload,
+                               size_t length, ZtlReply* reply);
+void ztl_reply_free(ZtlReply* reply);
+
+/* The text of the last failure of ztl_channel_send (for every status but OK). */
+const char* ztl_channel_last_error(void);
+
+/* The Ruby name of the host's text code page ("UTF-8" or "Windows-31J"): texts
+ * keep their bytes and are only tagged with it. */
+const char* ztl_host_text_encoding(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZTL_CHANNEL_CLIENT_H */

@@ -1,0 +1,73 @@
+/* Conversions between Ruby values and channel words and texts. */
+#include "conversions.h"
+
+#include <ruby/encoding.h>
+#include <string.h>
+
+#include "channel_client.h"
+
+static int host_encoding_index;
+
+void ztl_init_conversions(void) {
+  int index = rb_enc_find_index(ztl_host_text_encoding());
+  host_encoding_index = index >= 0 ? index : rb_utf8_encindex();
+}
+
+ZtlWord ztl_word(int32_t value) {
+  const uint32_t u = (uint32_t)value;
+  ZtlWord word = {{(uint8_t)u, (uint8_t)(u >> 8), (uint8_t)(u >> 16), (uint8_t)(u >> 24)}};
+  return word;
+}
+
+int32_t ztl_word_at(const uint8_t* bytes) {
+  const uint32_t u = (uint32_t)bytes[0] | ((uint32_t)bytes[1] << 8) | ((uint32_t)bytes[2] << 16) |
+                     ((uint32_t)bytes[3] << 24);
+  return (int32_t)u;
+}
+
+int32_t ztl_int_arg(VALUE value) {
+  if (!RB_INTEGER_TYPE_P(value)) {
+    rb_raise(rb_eTypeError, "wrong argument type %" PRIsVALUE " (expected Integer)", rb_obj_class(value));
+  }
+  return NUM2INT(value);
+}
+
+VALUE ztl_int_result(int32_t word) { return INT2NUM(word); }
+
+int32_t ztl_truth_arg(VALUE value) { return value == Qtrue ? 1 : 0; }
+
+VALUE ztl_truth_result(int32_t word) { return word != 0 ? Qtrue : Qfalse; }
+
+ZtlText ztl_text_arg(volatile VALUE* value) {
+  VALUE string = rb_string_value((volatile VALUE*)value);
+  ZtlText text;
+  text.bytes = RSTRING_PTR(string);
+  text.length = strnlen(text.bytes, (size_t)RSTRING_LEN(string));
+  return text;
+}
+
+void ztl_append_text(VALUE buffer, ZtlText text) {
+  rb_str_buf_cat(buffer, text.bytes, (long)text.length);
+  rb_str_buf_cat(buffer, "", 1);
+}
+
+VALUE ztl_text_result(const uint8_t* bytes, size_t length) {
+  const size_t used = bytes == NULL ? 0 : strnlen((const char*)bytes, length);
+  VALUE string = rb_str_new((const char*)bytes, (long)used);
+  rb_enc_associate_index(string, host_encoding_index);
+  return string;
+}
+
+int32_t ztl_time_arg(VALUE value) {
+  if (NIL_P(value)) return 0;
+  struct timeval tv = rb_time_timeval(value);
+  /* A time past what the channel's word holds would reach the host as some
+   * other date; refuse it instead. */
+  if (tv.tv_sec < INT32_MIN || tv.tv_sec > INT32_MAX) rb_raise(rb_eRangeError, "time out of range for Zentrella");
+  return (int32_t)tv.tv_sec;
+}
+
+VALUE ztl_time_result(int32_t seconds) {
+  if (seconds <= 0) return Qnil;
+  return rb_time_new((time_t)seconds, 0);
+}

@@ -1,0 +1,48 @@
+/* Conversions between Ruby values and channel words and texts, one place per
+ * kind. Argument conversions raise the interpreter's TypeError (or RangeError
+ * for a number that does not fit a word) before anything is sent. */
+#ifndef ZTL_CONVERSIONS_H
+#define ZTL_CONVERSIONS_H
+
+#include <ruby.h>
+#include <stddef.h>
+#include <stdint.h>
+
+/* A little-endian channel word, ready to be sent as (part of) a payload. */
+typedef struct ZtlWord {
+  uint8_t bytes[4];
+} ZtlWord;
+
+ZtlWord ztl_word(int32_t value);
+int32_t ztl_word_at(const uint8_t* bytes);
+
+/* Integers: an Integer that fits 32 signed bits. */
+int32_t ztl_int_arg(VALUE value);
+VALUE ztl_int_result(int32_t word);
+
+/* Truth: only the object true sends 1; any nonzero word reads as true. */
+int32_t ztl_truth_arg(VALUE value);
+VALUE ztl_truth_result(int32_t word);
+
+/* Texts: a String's bytes up to its first NUL. The bytes stay valid while the
+ * String in *value is alive (the conversion may replace *value). */
+typedef struct ZtlText {
+  const char* bytes;
+  size_t length; /* without the NUL */
+} ZtlText;
+
+ZtlText ztl_text_arg(volatile VALUE* value);
+/* Appends the text and its NUL to a Ruby String used as a payload buffer. */
+void ztl_append_text(VALUE buffer, ZtlText text);
+/* A reply text: the bytes up to the first NUL (or the end), tagged with the
+ * host's code page. */
+VALUE ztl_text_result(const uint8_t* bytes, size_t length);
+
+/* Times: nil is 0, anything else the whole seconds of a Time or a number;
+ * a word of 0 or less reads as nil. */
+int32_t ztl_time_arg(VALUE value);
+VALUE ztl_time_result(int32_t seconds);
+
+void ztl_init_conversions(void);
+
+#endif /* ZTL_CONVERSIONS_H */

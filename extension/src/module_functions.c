@@ -1,0 +1,151 @@
+/* The module functions of Ztl: special items and lists, the update bracket,
+ * host commands, panes, the host's folders and versions. */
+#include "conversions.h"
+#include "request_helpers.h"
+#include "wrappers.h"
+#include "ztl.h"
+
+enum { EXEC_COMMAND_ARGUMENTS = 9 };
+
+static void send_update_bracket(int32_t begin) {
+  const ZtlWord flag = ztl_word(begin);
+  ztl_request_int(ZTL_REQ_UPDATE_BRACKET, flag.bytes, sizeof flag.bytes);
+}
+
+static VALUE ztl_begin_update(VALUE self) {
+  (void)self;
+  send_update_bracket(1);
+  return Qtrue;
+}
+
+static VALUE ztl_end_update(VALUE self) {
+  (void)self;
+  send_update_bracket(0);
+  return Qtrue;
+}
+
+#define ZTL_SPECIAL_ITEM_FUNCTION(function, selector) \
+  static VALUE function(VALUE self) {                 \
+    (void)self;                                       \
+    return ztl_selector_item(selector);               \
+  }
+
+ZTL_SPECIAL_ITEM_FUNCTION(ztl_current_item, ZTL_SELECT_CURRENT_ITEM)
+ZTL_SPECIAL_ITEM_FUNCTION(ztl_current_folder, ZTL_SELECT_CURRENT_FOLDER)
+ZTL_SPECIAL_ITEM_FUNCTION(ztl_current_project, ZTL_SELECT_CURRENT_PROJECT)
+ZTL_SPECIAL_ITEM_FUNCTION(ztl_recycled, ZTL_SELECT_RECYCLED)
+ZTL_SPECIAL_ITEM_FUNCTION(ztl_find_project, ZTL_SELECT_FIND_PROJECT)
+ZTL_SPECIAL_ITEM_FUNCTION(ztl_scrap_project, ZTL_SELECT_SCRAP_PROJECT)
+ZTL_SPECIAL_ITEM_FUNCTION(ztl_templete_project, ZTL_SELECT_TEMPLATE_PROJECT)
+
+#define ZTL_ITEM_LIST_FUNCTION(function, selector) \
+  static VALUE function(VALUE self) {              \
+    (void)self;                                    \
+    return ztl_selector_item_list(selector);       \
+  }
+
+ZTL_ITEM_LIST_FUNCTION(ztl_selected_items, ZTL_SELECT_SELECTED_ITEMS)
+ZTL_ITEM_LIST_FUNCTION(ztl_displayed_items, ZTL_SELECT_DISPLAYED_ITEMS)
+ZTL_ITEM_LIST_FUNCTION(ztl_projects, ZTL_SELECT_LOADED_PROJECTS)
+
+/* Two requests: the current item (its handle becomes the owner), then the
+ * current document. Without a current item the second is not sent. */
+static VALUE ztl_current_document(VALUE self) {
+  (void)self;
+  VALUE item = ztl_selector_item(ZTL_SELECT_CURRENT_ITEM);
+  if (NIL_P(item)) return Qnil;
+  const uint32_t owner = ztl_item_data(item)->handle;
+  const ZtlWord selector = ztl_word(ZTL_SELECT_CURRENT_DOCUMENT);
+  const uint32_t document = (uint32_t)ztl_request_int(ZTL_REQ_SPECIAL_ITEM, selector.bytes, sizeof selector.bytes);
+  return document == 0 ? Qnil : ztl_wrap_document(document, owner);
+}
+
+/* The name and nine argument texts, each with its NUL (a lone NUL for an
+ * argument left out or nil, so later ones keep their places), then one more
+ * NUL for the always-empty tenth argument. */
+static VALUE ztl_exec_command(int argc, VALUE* argv, VALUE self) {
+  (void)self;
+  VALUE texts[1 + EXEC_COMMAND_ARGUMENTS];
+  rb_scan_args(argc, argv, "19", &texts[0], &texts[1], &texts[2], &texts[3], &texts[4], &texts[5], &texts[6],
+               &texts[7], &texts[8], &texts[9]);
+  /* Every conversion first (each may run a script's to_str), then the bytes. */
+  for (int i = 0; i <= EXEC_COMMAND_ARGUMENTS; ++i) {
+    if (i == 0 || !NIL_P(texts[i])) ztl_text_arg(&texts[i]);
+  }
+  ZtlText converted[1 + EXEC_COMMAND_ARGUMENTS];
+  long total = 1;
+  for (int i = 0; i <= EXEC_COMMAND_ARGUMENTS; ++i) {
+    const ZtlText empty = {"", 0};
+    converted[i] = (i > 0 && NIL_P(texts[i])) ? empty : ztl_text_arg(&texts[i]);
+    total += (long)converted[i].length + 1;
+  }
+  VALUE payload = rb_str_buf_new(total);
+  for (int i = 0; i <= EXEC_COMMAND_ARGUMENTS; ++i) ztl_append_text(payload, converted[i]);
+  rb_str_buf_cat(payload, "", 1);
+  const int32_t result = ztl_request_int(ZTL_REQ_EXEC_COMMAND, RSTRING_PTR(payload), (size_t)RSTRING_LEN(payload));
+  RB_GC_GUARD(payload);
+  for (int i = 0; i <= EXEC_COMMAND_ARGUMENTS; ++i) RB_GC_GUARD(texts[i]);
+  return ztl_truth_result(result);
+}
+
+static VALUE ztl_focus_pain(VALUE self) {
+  (void)self;
+  return ztl_int_result(ztl_request_int(ZTL_REQ_FOCUS_PANE, NULL, 0));
+}
+
+static VALUE ztl_set_focus_pain(VALUE self, VALUE pane) {
+  (void)self;
+  const ZtlWord word = ztl_word(ztl_int_arg(pane));
+  return ztl_truth_result(ztl_request_int(ZTL_REQ_SET_FOCUS_PANE, word.bytes, sizeof word.bytes));
+}
+
+static VALUE ztl_exec_shift(VALUE self, VALUE flag) {
+  (void)self;
+  const ZtlWord word = ztl_word(ztl_truth_arg(flag));
+  return ztl_truth_result(ztl_request_int(ZTL_REQ_EXEC_SHIFT, word.bytes, sizeof word.bytes));
+}
+
+static VALUE ztl_path(VALUE self) {
+  (void)self;
+  return ztl_request_string(ZTL_REQ_HOST_PATH, NULL, 0);
+}
+
+static VALUE ztl_user_folder(VALUE self) {
+  (void)self;
+  return ztl_request_string(ZTL_REQ_USER_FOLDER, NULL, 0);
+}
+
+static VALUE ztl_version(VALUE self) {
+  (void)self;
+  return ztl_int_result(ztl_request_int(ZTL_REQ_HOST_VERSION, NULL, 0));
+}
+
+static VALUE ruby_ztl_version(VALUE self) {
+  (void)self;
+  return ztl_int_result(ztl_request_int(ZTL_REQ_PLUGIN_VERSION, NULL, 0));
+}
+
+void ztl_init_module_functions(void) {
+  VALUE m = ztl_mZtl;
+  rb_define_module_function(m, "ztl_begin_update", ztl_begin_update, 0);
+  rb_define_module_function(m, "ztl_end_update", ztl_end_update, 0);
+  rb_define_module_function(m, "ztl_current_item", ztl_current_item, 0);
+  rb_define_module_function(m, "ztl_current_folder", ztl_current_folder, 0);
+  rb_define_module_function(m, "ztl_current_document", ztl_current_document, 0);
+  rb_define_module_function(m, "ztl_current_project", ztl_current_project, 0);
+  rb_define_module_function(m, "ztl_recycled", ztl_recycled, 0);
+  rb_define_module_function(m, "ztl_find_project", ztl_find_project, 0);
+  rb_define_module_function(m, "ztl_scrap_project", ztl_scrap_project, 0);
+  rb_define_module_function(m, "ztl_templete_project", ztl_templete_project, 0);
+  rb_define_module_function(m, "ztl_selected_items", ztl_selected_items, 0);
+  rb_define_module_function(m, "ztl_displayed_items", ztl_displayed_items, 0);
+  rb_define_module_function(m, "ztl_exec_command", ztl_exec_command, -1);
+  rb_define_module_function(m, "ztl_focus_pain", ztl_focus_pain, 0);
+  rb_define_module_function(m, "ztl_set_focus_pain", ztl_set_focus_pain, 1);
+  rb_define_module_function(m, "ztl_exec_shift", ztl_exec_shift, 1);
+  rb_define_module_function(m, "ztl_projects", ztl_projects, 0);
+  rb_define_module_function(m, "ztl_path", ztl_path, 0);
+  rb_define_module_function(m, "ztl_user_folder", ztl_user_folder, 0);
+  rb_define_module_function(m, "ztl_version", ztl_version, 0);
+  rb_define_module_function(m, "ruby_ztl_version", ruby_ztl_version, 0);
+}

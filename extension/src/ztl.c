@@ -1,0 +1,58 @@
+/* Entry point of the extension: require "ztl" runs Init_ztl, which opens the
+ * channel to the host and registers the module Ztl. */
+#include "channel_client.h"
+#include "conversions.h"
+#include "ztl.h"
+
+VALUE ztl_mZtl;
+VALUE ztl_eError;
+VALUE ztl_cItem;
+VALUE ztl_cItemDocument;
+VALUE ztl_cFileLink;
+VALUE ztl_cProjectOption;
+VALUE ztl_cEdit;
+
+static void init_module(void) {
+  rb_global_variable(&ztl_mZtl);
+  rb_global_variable(&ztl_eError);
+  ztl_mZtl = rb_define_module("Ztl");
+  ztl_eError = rb_define_class_under(ztl_mZtl, "Error", rb_eStandardError);
+}
+
+/* A failed connection prints its line, then raises; the load fails and
+ * nothing else is registered. */
+static void init_channel(void) {
+  const ZtlConnectStatus status = ztl_channel_connect();
+  if (status == ZTL_CONNECT_OK) return;
+  rb_io_write(rb_stdout, rb_str_new_cstr(ztl_connect_line(status)));
+  rb_raise(ztl_eError, "%s", ztl_connect_message(status));
+}
+
+/* Wrapper objects come only from the extension's own methods, never from
+ * allocate, so none exists without its handle. */
+static void define_wrapper_class(VALUE* global, const char* name) {
+  rb_global_variable(global);
+  VALUE klass = rb_define_class_under(ztl_mZtl, name, rb_cObject);
+  rb_undef_alloc_func(klass);
+  *global = klass;
+}
+
+void ztl_init_classes(void) {
+  define_wrapper_class(&ztl_cItem, "ZtlItem");
+  define_wrapper_class(&ztl_cItemDocument, "ZtlItemDocument");
+  define_wrapper_class(&ztl_cFileLink, "ZtlFileLink");
+  define_wrapper_class(&ztl_cProjectOption, "ZtlProjectOption");
+  define_wrapper_class(&ztl_cEdit, "Edit"); /* class methods only */
+}
+
+RUBY_FUNC_EXPORTED void Init_ztl(void) {
+  init_module();
+  init_channel();
+  ztl_init_conversions();
+  ztl_init_module_functions();
+  /* The dialog functions join the module functions here. */
+  ztl_init_classes();
+  /* The methods of ZtlItem, ZtlItemDocument and ZtlFileLink, ZtlProjectOption
+   * and Edit are registered here, one init per class, in that order. */
+  ztl_init_constants();
+}

@@ -1,0 +1,81 @@
+# The exchange itself: chunking both ways, replies that cannot be trusted, a
+# host that dies, two scripts on one channel, a reply too large to hold.
+require "fake_host"
+
+class TestChannel < Minitest::Test
+  include FakeHostSupport
+
+  def test_requests_are_cut_into_chunks_of_8172_bytes
+    host = fake_host(default: "words 1")
+    out = run_ok(<<~RUBY, host)
+      show { ztl_exec_command("x" * (8172 - 11)) }
+      show { ztl_exec_command("x" * (8173 - 11)) }
+      show { ztl_exec_command("y" * 20000) }
+      show { ztl_focus_pain }
+    RUBY
+    assert_equal "true\ntrue\ntrue\n1\n", out
+    sent = host.requests
+    assert_equal [1, 2, 3, 1], sent.map(&:chunks)
+    assert_equal [8172, 8173, 20011, 0], sent.map { |r| r.payload.bytesize }
+    assert_equal "y" * 20000 + "\0" * 11, sent[2].payload
+  end
+
+  def test_a_long_reply_is_taken_chunk_by_chunk
+    text = "t" * 19999 # with its NUL: 20000 bytes, chunks of 8172, 8172 and 3656
+    host = fake_host(replies: ["text #{text}", "words 5"])
+    out = run_ok("s = ztl_path\nshow { [s.bytesize, s == 't' * 19999] }\nshow { ztl_version }", host)
+    assert_equal "[19999, true]\n5\n", out
+    assert_equal 2, host.log_lines.count("ack")
+  end
+
+  def test_malformed_replies_are_refused_and_the_channel_closes
+    cases = {
+      "chunk larger than a frame" => "frames 9000 9000 1",
+      "chunks beyond the total" => "frames 4 4 0 4 4 1",
+      "last chunk short of the total" => "frames 8 4 1",
+      "total changes between chunks" => "frames 9000 8172 0 20000 828 1",
+      "empty chunk that is not the last" => "frames 4 0 0",
+      "empty reply with bytes" => "frames 0 4 1",
+    }
+    cases.each do |what, frames|
+      host = fake_host(replies: [frames], default: "words 1")
+      out = run_ok("show { ztl_version }\nshow { ztl_version }", host)
+      assert_equal "ERR Ztl::Error: Malformed reply from Zentrella\n" \
+                   "ERR Ztl::Error: Connection to Zentrella is broken\n", out, what
+      assert_equal 1, host.requests.size, "#{what}: nothing is sent after a refused reply"
+    end
+  end
+
+  def test_a_host_that_dies_during_a_request
+    host = fake_host(replies: ["die"])
+    out = run_ok("show { ztl_current_item }\nshow { ztl_version }", host)
+    assert_equal "ERR Ztl::Error: Zentrella has gone away\nERR Ztl::Error: Zentrella has gone away\n", out
+  end
+
+  def test_two_scripts_on_one_channel_take_turns
+    host = fake_host(default: "echo")
+    script = ->(letter) { "20.times { exit 1 unless ztl_exec_command('#{letter}' * 20000) }" }
+    children = %w[a b].map do |letter|
+      Process.spawn({ "ZTL_NAMESPACE" => host.namespace }, RbConfig.ruby, "-I", STAGE, "-e",
+                    "require 'ztl'; include Ztl; " + script.call(letter))
+    end
+    statuses = Timeout.timeout(HANG_GUARD) { children.map { |pid| Process.wait2(pid)[1] } }
+    assert statuses.all?(&:success?)
+    payloads = host.requests.map(&:payload)
+    assert_equal 40, payloads.size
+    expected = %w[a b].map { |letter| letter * 20000 + "\0" * 11 }
+    assert payloads.all? { |p| expected.include?(p) }, "every request arrives whole"
+  end
+
+  def test_a_reply_too_large_to_hold_is_out_of_memory_and_the_channel_goes_on
+    skip "address-space limits do not mix with the sanitizer runtime" if SANITIZED
+    host = fake_host(replies: ["fill 268435456", "words 31002"])
+    out = run_ok(<<~RUBY, host)
+      vm = File.read("/proc/self/status")[/VmSize:\\s+(\\d+)/, 1].to_i * 1024
+      Process.setrlimit(:AS, vm + 64 * 1024 * 1024)
+      show { ztl_path }
+      show { ztl_version }
+    RUBY
+    assert_equal "ERR RuntimeError: Out of Memory\n31002\n", out
+  end
+end
