@@ -38,23 +38,23 @@ std::optional<platform::NamedMapping> CreateAnnouncementMapping() {
 
 TScriptlink::TScriptlink(bool station) : commands_(TCommandArray::WithBuiltins()) {
   LoadUserCommands(commands_);
-  // TODO(lead): notify_window_ first, so its window exists before the wait
-  // thread can post to it; then, when station is true, wait_thread_ with the
-  // notify window's id.
-  (void)station;
+  // The notify window comes before the wait thread: the thread is given the
+  // window it posts to, so the window must exist when the first script knocks.
+  notify_window_ = std::make_unique<TNotifyWindowForm>([this] { ServeExternalScript(); });
+  if (station) wait_thread_ = std::make_unique<TWaitThread>(notify_window_->handle());
   announcement_ = CreateAnnouncementMapping();
 }
 
 TScriptlink::~TScriptlink() {
   // Shut-down order: stop and join the wait thread (it closes its events),
   // close the announcement mapping, free the notify window.
-  // TODO(lead): wait_thread_.reset();
+  wait_thread_.reset();
   announcement_.reset();
-  // TODO(lead): notify_window_.reset();
+  notify_window_.reset();
 }
 
-bool TScriptlink::HasWaitThread() const noexcept {
-  return false;  // TODO(lead): wait_thread_ != nullptr
+void TScriptlink::ServeExternalScript() {
+  // TODO(lead): busy question, channel object, host-wait event, ServeProcess.
 }
 
 bool TScriptlink::RunCommand(std::uint32_t n, const ZtlRunParams* params) {

@@ -10,7 +10,9 @@
 #include <platform/named_mapping.h>
 #include <zentrella/plugin_abi.h>
 
+#include "channel/wait_thread.h"
 #include "command_table.h"
+#include "notify_window.h"
 
 namespace scriptlink {
 
@@ -38,7 +40,13 @@ class TScriptlink {
   }
   const TCommandArray& Commands() const noexcept { return commands_; }
   bool Busy() const noexcept { return busy_; }
-  bool HasWaitThread() const noexcept;
+  // Null unless the host is the station.
+  TWaitThread* WaitThread() const noexcept { return wait_thread_.get(); }
+  TNotifyWindowForm& NotifyWindow() const noexcept { return *notify_window_; }
+
+  // Called on the main thread when the notify window receives the
+  // external-script message.
+  void ServeExternalScript();
   // Null when the mapping could not be made at start-up; a run that needs it
   // reports that.
   const platform::NamedMapping* AnnouncementMapping() const noexcept {
@@ -47,13 +55,10 @@ class TScriptlink {
 
  private:
   TCommandArray commands_;
-  // TODO(lead): std::unique_ptr<TWaitThread> wait_thread_; created only on a
-  // station, after the notify window exists (it posts to it). pluginchannel is
-  // writing TWaitThread in channel/wait_thread.h.
+  std::unique_ptr<TWaitThread> wait_thread_;
   bool busy_ = false;
   std::optional<platform::NamedMapping> announcement_;
-  // TODO(lead): std::unique_ptr<TNotifyWindowForm> notify_window_; from
-  // notify_window.h (pluginchannel), wired to ServeExternalScript.
+  std::unique_ptr<TNotifyWindowForm> notify_window_;
 };
 
 // The dialog side of EditCommands; the real dialog shows widgets, tests

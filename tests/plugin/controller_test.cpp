@@ -63,6 +63,14 @@ TEST_F(ControllerTest, TableHoldsTheBuiltinsThenTheFile) {
   EXPECT_EQ(controller.FindCommand(11)->Caption(), "b");
   EXPECT_FALSE(controller.Busy());
   EXPECT_NE(controller.AnnouncementMapping(), nullptr);
+  EXPECT_EQ(controller.WaitThread(), nullptr) << "only a station waits for external scripts";
+}
+
+TEST_F(ControllerTest, AStationWaitsForExternalScriptsAndStopsAtShutDown) {
+  auto controller = std::make_unique<TScriptlink>(true);
+  EXPECT_NE(controller->WaitThread(), nullptr);
+  EXPECT_NE(controller->NotifyWindow().handle(), 0u);
+  controller.reset();  // joins the thread; a hang here fails the test's time-out
 }
 
 TEST_F(ControllerTest, CancelledEditChangesNothing) {

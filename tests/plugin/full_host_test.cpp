@@ -153,6 +153,13 @@ TEST_F(FullHostTest, AfterUnloadNoErrorEscapesTheEntryPoints) {
   plugin_.FreePluginInfo(info);
 }
 
+TEST_F(FullHostTest, AStationStartsAndUnloadsCleanly) {
+  fake_host::station = 1;
+  Init();
+  plugin_.Unload();
+  initialised_ = false;
+}
+
 TEST_F(FullHostTest, AnOverlongUserFolderIsCutAtTheBuffer) {
   // The host fills all 260 bytes without a terminator: the plug-in must not
   // read past them.
