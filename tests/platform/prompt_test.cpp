@@ -24,7 +24,8 @@ class ScriptedPrompt : public ::testing::Test {
 TEST_F(ScriptedPrompt, AnswersInTurnLogsEachAndFailsWhenNoneIsLeft) {
   test::write_text(answers, "yes\n\n  No \r\nok\n");
   auto front = make_scripted_front_end(answers);
-  EXPECT_EQ(front->message_box("続けますか?", "確認", Buttons::yes_cancel, Icon::none), Answer::yes);
+  EXPECT_EQ(front->message_box("続けますか?", "確認", Buttons::yes_cancel, Icon::none),
+            Answer::yes);
   EXPECT_EQ(front->message_box("Save?", "Q", Buttons::yes_no_cancel, Icon::question), Answer::no);
   EXPECT_EQ(front->message_box("two\nlines", "Note", Buttons::ok, Icon::none), Answer::ok);
   ::testing::internal::CaptureStderr();
@@ -45,12 +46,13 @@ TEST_F(ScriptedPrompt, AnswersInTurnLogsEachAndFailsWhenNoneIsLeft) {
 TEST_F(ScriptedPrompt, AnswerTheButtonsDoNotOfferCountsAsCancelOrNo) {
   test::write_text(answers, "yes\nok\ncancel\nmaybe\nY\nno\n");
   auto front = make_scripted_front_end(answers);
-  EXPECT_EQ(front->message_box("t", "c", Buttons::ok_cancel, Icon::none), Answer::cancel);  // yes
-  EXPECT_EQ(front->message_box("t", "c", Buttons::yes_no, Icon::none), Answer::no);         // ok
-  EXPECT_EQ(front->message_box("t", "c", Buttons::ok, Icon::none), Answer::ok);             // cancel
-  EXPECT_EQ(front->message_box("t", "c", Buttons::yes_cancel, Icon::none), Answer::cancel); // maybe
-  EXPECT_EQ(front->message_box("t", "c", Buttons::yes_no_cancel, Icon::none), Answer::yes); // Y
-  EXPECT_EQ(front->message_box("t", "c", Buttons::ok_cancel, Icon::none), Answer::cancel);  // no
+  auto ask = [&front](Buttons buttons) { return front->message_box("t", "c", buttons, Icon::none); };
+  EXPECT_EQ(ask(Buttons::ok_cancel), Answer::cancel);     // yes
+  EXPECT_EQ(ask(Buttons::yes_no), Answer::no);            // ok
+  EXPECT_EQ(ask(Buttons::ok), Answer::ok);                // cancel
+  EXPECT_EQ(ask(Buttons::yes_cancel), Answer::cancel);    // maybe
+  EXPECT_EQ(ask(Buttons::yes_no_cancel), Answer::yes);    // Y
+  EXPECT_EQ(ask(Buttons::ok_cancel), Answer::cancel);     // no
 }
 
 TEST_F(ScriptedPrompt, MissingAnswersFileMeansNoAnswers) {
