@@ -1,0 +1,175 @@
+#include "cli/host_main.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include <platform/atomic_file.h>
+#include <platform/clipboard.h>
+#include <platform/codepage.h>
+#include <platform/file_version.h>
+#include <platform/message_queue.h>
+#include <platform/paths.h>
+#include <platform/process.h>
+
+#include "cli/options.h"
+#include "cli/plugin_host.h"
+#include "model/host_commands.h"
+#include "model/interrupt.h"
+#include "model/session.h"
+#include "storage/project_file.h"
+#include "storage/session_files.h"
+
+namespace zentrella::cli {
+
+namespace {
+
+constexpr const char* kSampleName = "sample-projects.json";
+constexpr const char* kDefaultProject = "default.json";
+
+std::string executable_folder() { return platform::paths::folder_of(platform::current_executable_path()); }
+
+std::string default_user_folder() {
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data == '/') {
+    return platform::paths::with_trailing_slash(data) + "zentrella/";
+  }
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || *home == '\0') throw std::runtime_error("neither XDG_DATA_HOME nor HOME is set; use --user-folder");
+  return platform::paths::with_trailing_slash(home) + ".local/share/zentrella/";
+}
+
+std::string first_existing(const std::vector<std::string>& candidates) {
+  for (const std::string& path : candidates) {
+    if (platform::paths::file_exists(path)) return path;
+  }
+  return {};
+}
+
+std::string find_plugin(const Options& options) {
+  if (options.plugin) return *options.plugin;
+  const std::string here = executable_folder();
+  const std::string found = first_existing({here + "Scriptlink.so", here + "../lib/zentrella/Scriptlink.so"});
+  if (found.empty()) throw PluginError("no plug-in found: looked for " + here + "Scriptlink.so and " + here + "../lib/zentrella/Scriptlink.so");
+  return found;
+}
+
+// The default project, made from the bundled sample the first time.
+std::string default_project(const std::string& user_folder) {
+  const std::string path = user_folder + kDefaultProject;
+  if (platform::paths::file_exists(path)) return path;
+  const std::string here = executable_folder();
+  const std::string sample =
+      first_existing({here + "examples/" + kSampleName, here + "../share/zentrella/examples/" + kSampleName});
+  if (!sample.empty()) {
+    load_projects(sample);  // a broken sample must not become the user's file
+    platform::write_file_atomically(path, *platform::read_whole_file(sample));
+  } else {
+    ItemTree inbox;
+    inbox.fields.kind = ItemKind::project;
+    inbox.fields.title = platform::codepage::from_utf8("受信箱");
+    save_projects(path, {inbox});
+  }
+  return path;
+}
+
+void set_up_session(const Options& options) {
+  if (options.codepage) {
+    platform::codepage::set_current(*options.codepage == "932" ? platform::codepage::CodePage::cp932
+                                                               : platform::codepage::CodePage::utf8);
+    setenv(platform::codepage::kCodePageVariable, options.codepage->c_str(), 1);
+  }
+  Session& s = session();
+  s.user_folder = platform::paths::with_trailing_slash(options.user_folder ? *options.user_folder : default_user_folder());
+  platform::paths::create_folders(s.user_folder);
+  s.station = !options.no_station;
+  std::vector<std::string> files = options.projects;
+  if (files.empty()) files.push_back(default_project(s.user_folder));
+  for (const std::string& file : files) open_project_file(s, file);
+  open_special_projects(s, s.user_folder + kSpecialProjectsFile);
+  s.set_default_project_file(files.front());
+  set_save_handler([] { save_dirty_files(session()); });
+}
+
+void print_commands(const PluginHost& plugin) {
+  const ZtlPluginInfo* info = plugin.info();
+  if (info == nullptr || info->commands == nullptr) return;
+  for (std::int32_t i = 0; i < info->command_count && info->commands[i] != nullptr; ++i) {
+    const ZtlCommandEntry* entry = info->commands[i];
+    std::printf("%u\t%s\t%s\t%d\t%u\n", entry->number, entry->name != nullptr ? entry->name : "",
+                entry->caption != nullptr ? entry->caption : "", entry->icon, static_cast<unsigned>(entry->type));
+  }
+}
+
+void print_version(const PluginHost& plugin) {
+  const auto own = platform::read_file_version(platform::current_executable_path());
+  std::printf("zentrella %s\n", version_text(own ? own->high : 0, own ? own->low : 0).c_str());
+  const ZtlPluginInfo* info = plugin.info();
+  const char* name = info != nullptr && info->name != nullptr ? info->name : "plug-in";
+  std::printf("%s %s\n", name, version_text(plugin.version_high(), plugin.version_low()).c_str());
+}
+
+void run_script(const PluginHost& plugin, const RunOptions& run) {
+  const ZtlRunParams params{run.script.c_str(), run.options.c_str(), run.output.c_str(), run.clipboard ? "1" : "0",
+                            run.hide_console ? "1" : "0"};
+  plugin.entry().Execute(0, &params);
+}
+
+void serve_station() {
+  std::fprintf(stderr, "zentrella: serving scripts; Ctrl-C ends\n");
+  while (!interrupt_requested()) {
+    platform::MessageQueue::instance().wait_and_dispatch(std::chrono::milliseconds(100));
+    save_dirty_files(session());
+  }
+  clear_interrupt();
+}
+
+int run_command(const Options& options) {
+  if (options.command == "clipboard") {
+    std::fputs(platform::clipboard::get_text().c_str(), stdout);
+    return kExitOk;
+  }
+  PluginHost plugin(find_plugin(options));
+  if (options.command == "commands") print_commands(plugin);
+  if (options.command == "version") print_version(plugin);
+  if (options.command == "run") run_script(plugin, options.run);
+  if (options.command == "exec") plugin.entry().Execute(options.exec_number, nullptr);
+  if (options.command == "station") serve_station();
+  save_dirty_files(session());
+  return kExitOk;
+}
+
+}  // namespace
+
+int host_main(int argc, char** argv) {
+  Options options;
+  try {
+    options = parse_options(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const UsageError& error) {
+    std::fprintf(stderr, "zentrella: %s\nTry 'zentrella --help' for more information.\n", error.what());
+    return kExitUsage;
+  }
+  if (options.help) {
+    std::fputs(usage_text(), stdout);
+    return kExitOk;
+  }
+  install_interrupt_handler();
+  try {
+    set_up_session(options);
+    const int code = run_command(options);
+    std::fflush(stdout);
+    return code;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "zentrella: %s\n", error.what());
+    // What was changed before the failure is still saved; a file that failed
+    // to load was never opened, so it cannot be written.
+    try {
+      save_dirty_files(session());
+    } catch (const std::exception& save_error) {
+      std::fprintf(stderr, "zentrella: %s\n", save_error.what());
+    }
+    return kExitFailure;
+  }
+}
+
+}  // namespace zentrella::cli

@@ -1,0 +1,40 @@
+// The host's command line.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zentrella::cli {
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct RunOptions {
+  std::string script;
+  std::string options;
+  std::string output;
+  bool clipboard = false;
+  bool hide_console = false;
+};
+
+struct Options {
+  bool help = false;
+  std::optional<std::string> user_folder;
+  std::vector<std::string> projects;
+  std::optional<std::string> plugin;
+  std::optional<std::string> codepage;  // "utf-8" or "932"
+  bool no_station = false;
+  std::string command;  // commands, version, run, exec, station, clipboard
+  RunOptions run;
+  unsigned exec_number = 0;
+};
+
+// Throws UsageError with a message for the user.
+Options parse_options(const std::vector<std::string>& arguments);
+const char* usage_text();
+
+}  // namespace zentrella::cli

@@ -1,0 +1,66 @@
+#include "model/host_commands.h"
+
+#include "model/session.h"
+
+namespace zentrella {
+
+namespace {
+
+std::vector<CommandRecord>& log() {
+  static std::vector<CommandRecord> entries;
+  return entries;
+}
+
+std::function<void()>& save_handler() {
+  static std::function<void()> handler;
+  return handler;
+}
+
+bool new_child(ItemKind kind, const std::vector<std::string>& arguments) {
+  Session& s = session();
+  const Handle made = s.add_item(s.current_folder(), kind);
+  if (made == 0) return false;
+  if (!arguments.empty()) s.store().item(made)->fields.title = arguments.front();
+  s.set_current_item(made);
+  return true;
+}
+
+bool delete_selection() {
+  Session& s = session();
+  std::vector<Handle> doomed = s.selection();
+  if (doomed.empty() && s.current_item() != 0) doomed.push_back(s.current_item());
+  bool any = false;
+  for (Handle h : doomed) any = s.delete_item(h, true) || any;
+  return any;
+}
+
+bool run_known(const std::string& name, const std::vector<std::string>& arguments) {
+  if (name == "NewTask") return new_child(ItemKind::task, arguments);
+  if (name == "NewFolder") return new_child(ItemKind::folder, arguments);
+  if (name == "Delete") return delete_selection();
+  if (name == "SelectAll") {
+    session().select_only(session().list_view_items());
+    return true;
+  }
+  if (name == "Save") {
+    if (save_handler()) save_handler()();
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::int32_t run_host_command(const std::string& name, bool shift, const std::vector<std::string>& arguments) {
+  CommandRecord record{name, shift, arguments};
+  while (!record.arguments.empty() && record.arguments.back().empty()) record.arguments.pop_back();
+  log().push_back(record);
+  return run_known(name, record.arguments) ? -1 : 0;
+}
+
+void set_save_handler(std::function<void()> handler) { save_handler() = std::move(handler); }
+
+const std::vector<CommandRecord>& command_log() { return log(); }
+void clear_command_log() { log().clear(); }
+
+}  // namespace zentrella

@@ -1,0 +1,30 @@
+// The host commands that plug-ins run by name (ZTLPlugin_Command), and the log
+// of every command asked for, known or not.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zentrella {
+
+struct CommandRecord {
+  std::string name;
+  bool shift = false;
+  std::vector<std::string> arguments;  // trailing empty arguments dropped
+};
+
+// Known: "NewTask", "NewFolder" (a child of the current folder, made
+// current; argument 1 is its title), "Save", "Delete" (the selection, or the
+// current item, to the recycle bin), "SelectAll" (the task list).
+// Returns -1 when a known command ran, 0 otherwise.
+std::int32_t run_host_command(const std::string& name, bool shift, const std::vector<std::string>& arguments);
+
+// "Save" calls this; the command line installs the project file writer.
+void set_save_handler(std::function<void()> handler);
+
+const std::vector<CommandRecord>& command_log();
+void clear_command_log();
+
+}  // namespace zentrella

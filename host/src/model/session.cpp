@@ -1,0 +1,278 @@
+#include "model/session.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <memory>
+
+namespace zentrella {
+
+namespace {
+
+constexpr const char* kSpecialTitles[] = {"ごみ箱", "検索結果", "テンプレート", "スクラップ"};
+
+std::unique_ptr<Session>& session_slot() {
+  static std::unique_ptr<Session> slot;
+  return slot;
+}
+
+}  // namespace
+
+Session& session() {
+  auto& slot = session_slot();
+  if (!slot) slot = std::make_unique<Session>();
+  return *slot;
+}
+
+void reset_session() { session_slot() = std::make_unique<Session>(); }
+
+double now_date_time() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm local{};
+  localtime_r(&now, &local);
+  // Local wall-clock time as if it were UTC, so the day count is local.
+  const std::int64_t seconds = static_cast<std::int64_t>(timegm(&local));
+  return 25569.0 + static_cast<double>(seconds) / 86400.0;
+}
+
+Session::Session() : editor_(store_) {
+  for (std::size_t i = 0; i < 4; ++i) specials_[i] = make_special(kSpecialTitles[i]);
+  editor_.on_change([this](Handle owner) { touch(owner); });
+}
+
+Handle Session::make_special(const char* title) {
+  Item& made = store_.create_item(ItemKind::project, 0);
+  made.fields.title = title;
+  return made.handle;
+}
+
+Handle Session::special(SpecialProject which) const { return specials_[static_cast<std::size_t>(which)]; }
+
+bool Session::is_special(Handle project) const {
+  return std::find(std::begin(specials_), std::end(specials_), project) != std::end(specials_);
+}
+
+Handle Session::add_project(const ItemTree& tree, const std::string& file_name) {
+  const Handle handle = store_.instantiate(tree, 0);
+  Item* project = store_.item(handle);
+  project->fields.kind = ItemKind::project;
+  project->file_name = file_name;
+  projects_.push_back(handle);
+  if (current_folder_ == 0) set_current_folder(handle);
+  return handle;
+}
+
+Handle Session::project_of(Handle handle) const {
+  const Item* at = store_.item(handle);
+  while (at != nullptr && at->parent != 0) at = store_.item(at->parent);
+  return at != nullptr ? at->handle : 0;
+}
+
+std::string Session::default_project_file() const {
+  if (const Item* project = store_.item(current_project()); project != nullptr && !project->file_name.empty()) {
+    return project->file_name;
+  }
+  return default_project_file_;
+}
+
+void Session::touch_project(Handle handle) {
+  const Handle project = project_of(handle);
+  if (Item* item = store_.item(project)) item->modified = true;
+  if (const std::string file = file_of(project); !file.empty()) dirty_files_.insert(file);
+}
+
+void Session::touch(Handle handle) {
+  Item* item = store_.item(handle);
+  if (item == nullptr) return;
+  item->fields.dates.last_modify = now_date_time();
+  touch_project(handle);
+}
+
+Handle Session::add_item(Handle parent, ItemKind kind) {
+  if (parent == 0) {
+    if (kind != ItemKind::project) return 0;
+    ItemTree tree;
+    tree.fields.kind = ItemKind::project;
+    tree.fields.title = "新しいプロジェクト";
+    tree.fields.dates.create = tree.fields.dates.last_modify = now_date_time();
+    const Handle made = add_project(tree, default_project_file());
+    touch_project(made);
+    return made;
+  }
+  const Item* owner = store_.item(parent);
+  if (owner == nullptr || kind == ItemKind::project) return 0;
+  const Item* project = store_.item(project_of(parent));
+  const bool at_bottom = project == nullptr || project->options.add_item_to_bottom;
+  Item& made = store_.create_item(kind, parent, at_bottom ? std::nullopt : std::optional<std::size_t>(0));
+  made.fields.dates.create = made.fields.dates.last_modify = now_date_time();
+  touch_project(made.handle);
+  return made.handle;
+}
+
+Handle Session::insert_item(Handle parent, ItemKind kind, std::int32_t position) {
+  if (store_.item(parent) == nullptr || kind == ItemKind::project) return 0;
+  const std::optional<std::size_t> at =
+      position < 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(position));
+  Item& made = store_.create_item(kind, parent, at);
+  made.fields.dates.create = made.fields.dates.last_modify = now_date_time();
+  touch_project(made.handle);
+  return made.handle;
+}
+
+bool Session::delete_item(Handle handle, bool to_recycle_bin) {
+  if (store_.item(handle) == nullptr || is_special(handle)) return false;
+  const Handle bin = special(SpecialProject::recycle_bin);
+  touch_project(handle);
+  const bool in_bin = project_of(handle) == bin;
+  if (to_recycle_bin && !in_bin) {
+    projects_.erase(std::remove(projects_.begin(), projects_.end(), handle), projects_.end());
+    store_.move_item(handle, bin);
+    touch_project(handle);
+  } else {
+    projects_.erase(std::remove(projects_.begin(), projects_.end(), handle), projects_.end());
+    store_.destroy_item(handle);
+  }
+  forget_removed();
+  return true;
+}
+
+bool Session::assign_item(Handle target, Handle source, bool with_children) {
+  if (store_.item(target) == nullptr || store_.item(source) == nullptr) return false;
+  if (with_children && store_.is_ancestor_or_self(target, source)) return false;  // would copy into itself
+  // Taken whole first: the target's old children may be part of the source.
+  const ItemTree copy = store_.capture(source, with_children);
+  store_.apply(target, copy, with_children);
+  touch(target);
+  forget_removed();
+  return true;
+}
+
+// Pre-order within the item's project: children first, then siblings, then
+// the siblings of the ancestors.
+Handle Session::next_item(Handle handle) const {
+  const Item* at = store_.item(handle);
+  if (at == nullptr) return 0;
+  if (!at->children.empty()) return at->children.front();
+  while (at != nullptr && at->parent != 0) {
+    const Item* parent = store_.item(at->parent);
+    auto self = std::find(parent->children.begin(), parent->children.end(), at->handle);
+    if (self + 1 != parent->children.end()) return *(self + 1);
+    at = parent;
+  }
+  return 0;
+}
+
+Handle Session::prev_item(Handle handle) const {
+  const Item* at = store_.item(handle);
+  if (at == nullptr || at->parent == 0) return 0;
+  const Item* parent = store_.item(at->parent);
+  auto self = std::find(parent->children.begin(), parent->children.end(), handle);
+  if (self == parent->children.begin()) return parent->handle;
+  const Item* last = store_.item(*(self - 1));
+  while (!last->children.empty()) last = store_.item(last->children.back());
+  return last->handle;
+}
+
+Handle Session::item_from_message_id(const std::string& message_id) const {
+  if (message_id.empty()) return 0;
+  std::vector<Handle> tops = projects_;
+  tops.insert(tops.end(), std::begin(specials_), std::end(specials_));
+  for (Handle top : tops) {
+    for (Handle at = top; at != 0; at = next_item(at)) {
+      if (store_.item(at)->fields.message_id == message_id) return at;
+    }
+  }
+  return 0;
+}
+
+bool Session::set_current_folder(Handle handle) {
+  const Item* folder = store_.item(handle);
+  if (folder == nullptr || folder->fields.kind == ItemKind::task) return false;
+  current_folder_ = handle;
+  if (current_item_ != 0 && store_.item(current_item_)->parent != handle) set_current_item(0);
+  return true;
+}
+
+bool Session::set_current_item(Handle handle) {
+  if (handle == 0) {
+    current_item_ = 0;
+    set_current_document(0);
+    return true;
+  }
+  const Item* item = store_.item(handle);
+  if (item == nullptr) return false;
+  // The current item is a row of the task list: its parent becomes the folder.
+  if (item->parent != 0 && item->parent != current_folder_) current_folder_ = item->parent;
+  current_item_ = handle;
+  set_current_document(item->documents.empty() ? 0 : item->documents.front());
+  return true;
+}
+
+bool Session::set_current_document(Handle handle) {
+  if (handle == 0) {
+    current_document_ = 0;
+    editor_.open(0);
+    return true;
+  }
+  const Document* doc = store_.document(handle);
+  if (doc == nullptr) return false;
+  if (doc->owner != current_item_) {
+    current_item_ = doc->owner;
+    const Item* owner = store_.item(doc->owner);
+    if (owner->parent != 0) current_folder_ = owner->parent;
+  }
+  if (current_document_ != handle) editor_.open(handle);
+  current_document_ = handle;
+  return true;
+}
+
+bool Session::is_selected(Handle handle) const {
+  return std::find(selection_.begin(), selection_.end(), handle) != selection_.end();
+}
+
+void Session::set_selected(Handle handle, bool selected) {
+  if (store_.item(handle) == nullptr) return;
+  const bool now = is_selected(handle);
+  if (selected && !now) selection_.push_back(handle);
+  if (!selected && now) selection_.erase(std::find(selection_.begin(), selection_.end(), handle));
+}
+
+void Session::select_only(const std::vector<Handle>& items) {
+  selection_.clear();
+  for (Handle handle : items) set_selected(handle, true);
+}
+
+std::vector<Handle> Session::list_view_items() const {
+  const Item* folder = store_.item(current_folder_);
+  return folder != nullptr ? folder->children : std::vector<Handle>();
+}
+
+std::int32_t Session::list_item_index(Handle handle) const {
+  const std::vector<Handle> shown = list_view_items();
+  auto found = std::find(shown.begin(), shown.end(), handle);
+  return found == shown.end() ? -1 : static_cast<std::int32_t>(found - shown.begin());
+}
+
+void Session::forget_removed() {
+  selection_.erase(std::remove_if(selection_.begin(), selection_.end(),
+                                  [this](Handle h) { return store_.item(h) == nullptr; }),
+                   selection_.end());
+  repair_current();
+}
+
+void Session::repair_current() {
+  if (store_.document(current_document_) == nullptr) set_current_document(0);
+  if (store_.item(current_item_) == nullptr) set_current_item(0);
+  if (store_.item(current_folder_) == nullptr) {
+    current_folder_ = 0;
+    set_current_folder(projects_.empty() ? special(SpecialProject::scrap) : projects_.front());
+  }
+}
+
+std::string Session::file_of(Handle project) const {
+  if (is_special(project)) return special_file;
+  const Item* item = store_.item(project);
+  return item != nullptr ? item->file_name : std::string();
+}
+
+}  // namespace zentrella

@@ -1,0 +1,93 @@
+// The live objects of a session, each under its own handle. Handles come from
+// one counter and are never reused, and each kind of object lives in its own
+// table, so a handle of one kind never finds an object of another.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "model/item_data.h"
+
+namespace zentrella {
+
+struct Item {
+  Handle handle = 0;
+  Handle parent = 0;  // 0 for a project
+  ItemFields fields;
+  std::vector<Handle> children;
+  std::vector<Handle> documents;
+  std::vector<Handle> links;
+  std::vector<Handle> categories;
+  // Projects only.
+  ProjectOptions options;
+  std::string file_name;
+  bool modified = false;
+};
+
+struct Document {
+  Handle handle = 0;
+  Handle owner = 0;
+  DocumentData data;
+};
+
+struct FileLink {
+  Handle handle = 0;
+  Handle owner = 0;
+  FileLinkData data;
+};
+
+struct Category {
+  Handle handle = 0;
+  Handle owner = 0;
+  CategoryData data;
+};
+
+class Store {
+ public:
+  // position: index among the siblings, clamped; nullopt = at the end.
+  Item& create_item(ItemKind kind, Handle parent, std::optional<std::size_t> position = std::nullopt);
+  Document& create_document(Handle owner, std::optional<std::size_t> position = std::nullopt);
+  FileLink& create_link(Handle owner, std::optional<std::size_t> position = std::nullopt);
+  Category& create_category(Handle owner, CategoryData data);
+
+  // Null for 0, unknown, stale, or a handle of another kind.
+  Item* item(Handle handle);
+  const Item* item(Handle handle) const;
+  Document* document(Handle handle);
+  FileLink* link(Handle handle);
+  Category* category(Handle handle);
+
+  // Removes the item with everything below and on it; their handles go stale.
+  void destroy_item(Handle handle);
+  void destroy_document(Handle handle);
+  void destroy_link(Handle handle);
+  // Moves an item under a new parent (0 = top level); false when that would
+  // put it below itself.
+  bool move_item(Handle handle, Handle new_parent, std::optional<std::size_t> position = std::nullopt);
+
+  bool is_ancestor_or_self(Handle ancestor, Handle item) const;
+
+  // Copies of the content, and objects made from copies.
+  ItemTree capture(Handle handle, bool with_children) const;
+  Handle instantiate(const ItemTree& tree, Handle parent, std::optional<std::size_t> position = std::nullopt);
+  // Replaces the target's fields (not its kind), documents, links, categories
+  // and alarm by the tree's; its children too when with_children.
+  void apply(Handle target, const ItemTree& tree, bool with_children);
+
+  std::size_t item_count() const { return items_.size(); }
+
+ private:
+  Handle next_handle();
+  void detach_from_parent(const Item& item);
+  void clear_attachments(Item& item);
+
+  std::unordered_map<Handle, Item> items_;
+  std::unordered_map<Handle, Document> documents_;
+  std::unordered_map<Handle, FileLink> links_;
+  std::unordered_map<Handle, Category> categories_;
+};
+
+}  // namespace zentrella

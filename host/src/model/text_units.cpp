@@ -1,0 +1,55 @@
+#include "model/text_units.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+
+#include <platform/codepage.h>
+
+namespace zentrella {
+
+namespace {
+
+std::size_t utf8_length(std::uint8_t lead) {
+  if (lead >= 0xF0 && lead <= 0xF7) return 4;
+  if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+  if (lead >= 0xC0) return 2;
+  return 1;
+}
+
+bool is_utf8() { return platform::codepage::current() == platform::codepage::CodePage::utf8; }
+
+}  // namespace
+
+std::size_t char_length(std::string_view text, std::size_t pos) {
+  if (pos >= text.size()) return 1;
+  const auto lead = static_cast<std::uint8_t>(text[pos]);
+  const std::size_t length = is_utf8() ? utf8_length(lead) : (platform::codepage::is_lead_byte(lead) ? 2 : 1);
+  return std::min(length, text.size() - pos);
+}
+
+std::size_t char_start(std::string_view text, std::size_t pos) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t next = at + char_length(text, at);
+    if (next > pos) return at;
+    at = next;
+  }
+  return std::min(pos, text.size());
+}
+
+std::size_t blank_length(std::string_view text, std::size_t pos) {
+  if (pos >= text.size()) return 0;
+  if (text[pos] == ' ' || text[pos] == '\t') return 1;
+  const std::string_view wide = platform::codepage::fullwidth_space();
+  return text.substr(pos, wide.size()) == wide ? wide.size() : 0;
+}
+
+bool is_word_char(std::string_view text, std::size_t pos) {
+  if (pos >= text.size()) return false;
+  if (char_length(text, pos) > 1) return blank_length(text, pos) == 0;
+  const auto byte = static_cast<unsigned char>(text[pos]);
+  return std::isalnum(byte) != 0 || byte == '_';
+}
+
+}  // namespace zentrella

@@ -1,0 +1,262 @@
+#include "storage/project_file.h"
+
+#include <nlohmann/json.hpp>
+
+#include <platform/atomic_file.h>
+#include <platform/codepage.h>
+
+#include "model/date_scale.h"
+
+namespace zentrella {
+
+using nlohmann::json;
+
+namespace {
+
+constexpr const char* kKindNames[] = {"task", "filer", "folder", "project"};
+
+// Reads one JSON value with the path that leads to it, so that an error can
+// say where it is.
+class Reader {
+ public:
+  Reader(const json& value, std::string path, const std::string& file) : value_(value), path_(std::move(path)), file_(file) {}
+
+  [[noreturn]] void fail(const std::string& reason) const {
+    throw ProjectFileError(file_ + ": at " + (path_.empty() ? std::string("top level") : path_) + ": " + reason);
+  }
+
+  Reader member(const char* key) const { return Reader(value_.at(key), path_ + "." + key, file_); }
+  bool has(const char* key) const { return value_.contains(key) && !value_.at(key).is_null(); }
+
+  const json& object() const {
+    if (!value_.is_object()) fail("expected an object");
+    return value_;
+  }
+
+  std::string text(const char* key) const {
+    if (!has(key)) return {};
+    const Reader field = member(key);
+    if (!field.value_.is_string()) field.fail("expected a string");
+    return platform::codepage::from_utf8(field.value_.get<std::string>());
+  }
+
+  std::int32_t integer(const char* key, std::int32_t fallback = 0) const {
+    if (!has(key)) return fallback;
+    const Reader field = member(key);
+    if (!field.value_.is_number_integer()) field.fail("expected an integer");
+    const auto number = field.value_.get<std::int64_t>();
+    if (number < INT32_MIN || number > INT32_MAX) field.fail("number out of range");
+    return static_cast<std::int32_t>(number);
+  }
+
+  bool truth(const char* key, bool fallback = false) const {
+    if (!has(key)) return fallback;
+    const Reader field = member(key);
+    if (!field.value_.is_boolean()) field.fail("expected true or false");
+    return field.value_.get<bool>();
+  }
+
+  double date(const char* key) const {
+    if (!has(key)) return 0.0;
+    const Reader field = member(key);
+    if (!field.value_.is_string()) field.fail("expected a date text such as \"2024-05-01T10:30:00\"");
+    const auto value = parse_date_time(field.value_.get<std::string>());
+    if (!value) field.fail("not a valid date: \"" + field.value_.get<std::string>() + "\"");
+    return *value;
+  }
+
+  template <typename Each>
+  void each(const char* key, Each&& each) const {
+    if (!has(key)) return;
+    const Reader list = member(key);
+    if (!list.value_.is_array()) list.fail("expected a list");
+    for (std::size_t i = 0; i < list.value_.size(); ++i) {
+      Reader entry(list.value_[i], list.path_ + "[" + std::to_string(i) + "]", file_);
+      entry.object();
+      each(entry);
+    }
+  }
+
+ private:
+  const json& value_;
+  std::string path_;
+  const std::string& file_;
+};
+
+// Host text uses CR LF; a file edited by hand may have lone LFs.
+std::string with_crlf(const std::string& text) {
+  std::string result;
+  result.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) result += '\r';
+    result += text[i];
+  }
+  return result;
+}
+
+ItemKind read_kind(const Reader& item) {
+  const Reader field = item.member("kind");
+  const std::string name = item.text("kind");
+  for (int i = 0; i < 4; ++i) {
+    if (name == kKindNames[i]) return static_cast<ItemKind>(i);
+  }
+  field.fail("unknown kind \"" + name + "\" (task, filer, folder or project)");
+}
+
+ItemTree read_item(const Reader& item, bool top_level) {
+  item.object();
+  ItemTree tree;
+  if (!item.has("kind")) item.fail("missing \"kind\"");
+  tree.fields.kind = read_kind(item);
+  if (top_level != (tree.fields.kind == ItemKind::project)) {
+    item.fail(top_level ? "a top-level item must be a project" : "a project cannot be inside another item");
+  }
+  tree.fields.title = item.text("title");
+  tree.fields.progress = item.integer("progress");
+  tree.fields.priority = item.integer("priority");
+  tree.fields.message_id = item.text("message_id");
+  if (item.has("dates")) {
+    const Reader dates = item.member("dates");
+    dates.object();
+    tree.fields.dates = Dates{dates.date("start"), dates.date("planned_start"), dates.date("end"),
+                              dates.date("due"),   dates.date("last_modify"),   dates.date("create")};
+  }
+  if (item.has("alarm")) {
+    const Reader alarm = item.member("alarm");
+    alarm.object();
+    const std::int32_t unit = alarm.integer("unit");
+    if (unit < 0 || unit > 2) alarm.member("unit").fail("alarm unit must be 0, 1 or 2");
+    tree.fields.alarm = Alarm{alarm.truth("enabled"), alarm.truth("due_time"), alarm.integer("count"),
+                              static_cast<std::uint8_t>(unit)};
+  }
+  item.each("documents", [&](const Reader& d) {
+    tree.documents.push_back({d.text("title"), d.text("file_name"), d.text("text_type"), with_crlf(d.text("text"))});
+  });
+  item.each("links", [&](const Reader& l) {
+    tree.links.push_back({l.text("title"), l.text("file_name"), l.text("option"), l.text("work_dir")});
+  });
+  item.each("categories", [&](const Reader& c) { tree.categories.push_back({c.text("name"), c.text("value")}); });
+  item.each("children", [&](const Reader& child) { tree.children.push_back(read_item(child, false)); });
+  if (top_level && item.has("options")) {
+    const Reader o = item.member("options");
+    o.object();
+    tree.options = ProjectOptions{o.truth("save_caret_pos"), o.truth("station_and_query_save"),
+                                  o.truth("add_item_to_bottom", true), o.truth("folder_behind"),
+                                  o.truth("relative_path")};
+  }
+  return tree;
+}
+
+std::string utf8(const std::string& text) { return platform::codepage::to_utf8(text); }
+
+void put_date(json& dates, const char* key, double value) {
+  if (value != 0.0) dates[key] = format_date_time(value);
+}
+
+json write_item(const ItemTree& tree, bool top_level) {
+  json item = json::object();
+  item["kind"] = kKindNames[static_cast<int>(tree.fields.kind)];
+  item["title"] = utf8(tree.fields.title);
+  item["progress"] = tree.fields.progress;
+  item["priority"] = tree.fields.priority;
+  if (!tree.fields.message_id.empty()) item["message_id"] = utf8(tree.fields.message_id);
+  json dates = json::object();
+  const Dates& d = tree.fields.dates;
+  put_date(dates, "start", d.start);
+  put_date(dates, "planned_start", d.planned_start);
+  put_date(dates, "end", d.end);
+  put_date(dates, "due", d.due);
+  put_date(dates, "last_modify", d.last_modify);
+  put_date(dates, "create", d.create);
+  if (!dates.empty()) item["dates"] = dates;
+  const Alarm& a = tree.fields.alarm;
+  if (!(a == Alarm{})) item["alarm"] = {{"enabled", a.enabled}, {"due_time", a.due_time}, {"count", a.count}, {"unit", a.unit}};
+  if (top_level) {
+    const ProjectOptions& o = tree.options;
+    item["options"] = {{"save_caret_pos", o.save_caret_pos}, {"station_and_query_save", o.station_and_query_save},
+                       {"add_item_to_bottom", o.add_item_to_bottom}, {"folder_behind", o.folder_behind},
+                       {"relative_path", o.relative_path}};
+  }
+  for (const DocumentData& doc : tree.documents) {
+    item["documents"].push_back({{"title", utf8(doc.title)}, {"file_name", utf8(doc.file_name)},
+                                 {"text_type", utf8(doc.text_type)}, {"text", utf8(doc.text)}});
+  }
+  for (const FileLinkData& link : tree.links) {
+    item["links"].push_back({{"title", utf8(link.title)}, {"file_name", utf8(link.file_name)},
+                             {"option", utf8(link.option)}, {"work_dir", utf8(link.work_dir)}});
+  }
+  for (const CategoryData& cat : tree.categories) {
+    item["categories"].push_back({{"name", utf8(cat.name)}, {"value", utf8(cat.value)}});
+  }
+  for (const ItemTree& child : tree.children) item["children"].push_back(write_item(child, false));
+  return item;
+}
+
+// nlohmann reports a byte offset; people want line and column.
+std::string line_and_column(std::string_view text, std::size_t byte) {
+  std::size_t line = 1;
+  std::size_t column = 1;
+  for (std::size_t i = 0; i + 1 < byte && i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
+    }
+  }
+  return std::to_string(line) + ":" + std::to_string(column);
+}
+
+std::string parse_reason(const json::parse_error& error) {
+  // "[json.exception.parse_error.101] parse error at line 1, column 2: syntax error ... "
+  const std::string what = error.what();
+  const std::size_t colon = what.find(": ", what.find("parse error"));
+  return colon == std::string::npos ? what : what.substr(colon + 2);
+}
+
+}  // namespace
+
+std::vector<ItemTree> parse_projects(std::string_view json_text, const std::string& file_name) {
+  json document;
+  try {
+    document = json::parse(json_text.begin(), json_text.end());
+  } catch (const json::parse_error& error) {
+    throw ProjectFileError(file_name + ":" + line_and_column(json_text, error.byte) + ": " + parse_reason(error));
+  }
+  const Reader top(document, "", file_name);
+  top.object();
+  if (top.text("format") != kProjectFormatName) top.fail("not a project file (\"format\" must be \"zentrella-projects\")");
+  if (!top.has("version")) top.fail("missing \"version\"");
+  const std::int32_t version = top.integer("version");
+  if (version != kProjectFormatVersion) {
+    top.member("version").fail("unsupported format version " + std::to_string(version) + " (this host reads version " +
+                               std::to_string(kProjectFormatVersion) + ")");
+  }
+  if (!top.has("projects")) top.fail("missing \"projects\"");
+  std::vector<ItemTree> projects;
+  top.each("projects", [&](const Reader& project) { projects.push_back(read_item(project, true)); });
+  return projects;
+}
+
+std::string serialize_projects(const std::vector<ItemTree>& projects) {
+  json document = {{"format", kProjectFormatName}, {"version", kProjectFormatVersion}, {"projects", json::array()}};
+  for (const ItemTree& project : projects) document["projects"].push_back(write_item(project, true));
+  return document.dump(2) + "\n";
+}
+
+std::vector<ItemTree> load_projects(const std::string& path) {
+  std::optional<std::string> bytes;
+  try {
+    bytes = platform::read_whole_file(path);
+  } catch (const std::exception& error) {
+    throw ProjectFileError(path + ": cannot be read: " + error.what());
+  }
+  if (!bytes) throw ProjectFileError(path + ": no such file");
+  return parse_projects(*bytes, path);
+}
+
+void save_projects(const std::string& path, const std::vector<ItemTree>& projects) {
+  platform::write_file_atomically(path, serialize_projects(projects));
+}
+
+}  // namespace zentrella
