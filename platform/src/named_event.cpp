@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <new>
+#include <sched.h>
 #include <unistd.h>
 
 namespace platform {
@@ -34,9 +35,15 @@ bool try_consume(EventState& state) {
 }
 
 // Spinning only pays when the setter can run at the same time on another CPU;
-// on one CPU it would only delay the sleep that lets the setter run.
+// on one CPU it would only delay the sleep that lets the setter run. The CPUs
+// this process may use count, not those online (taskset, cgroups).
 bool spinning_pays() {
-  static const bool multi_cpu = ::sysconf(_SC_NPROCESSORS_ONLN) > 1;
+  static const bool multi_cpu = [] {
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0) return CPU_COUNT(&allowed) > 1;
+    return ::sysconf(_SC_NPROCESSORS_ONLN) > 1;
+  }();
   return multi_cpu;
 }
 
