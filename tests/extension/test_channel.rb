@@ -69,10 +69,10 @@ class TestChannel < Minitest::Test
 
   def test_a_reply_too_large_to_hold_is_out_of_memory_and_the_channel_goes_on
     skip "address-space limits do not mix with the sanitizer runtime" if SANITIZED
-    host = fake_host(replies: ["fill 268435456", "words 31002"])
+    host = fake_host(replies: ["fill 67108864", "words 31002"])
     out = run_ok(<<~RUBY, host)
       vm = File.read("/proc/self/status")[/VmSize:\\s+(\\d+)/, 1].to_i * 1024
-      Process.setrlimit(:AS, vm + 64 * 1024 * 1024)
+      Process.setrlimit(:AS, vm + 16 * 1024 * 1024)
       show { ztl_path }
       show { ztl_version }
     RUBY
