@@ -19,17 +19,8 @@ namespace {
 
 using scriptlink_test::ReadFile;
 using scriptlink_test::TempFolder;
+using scriptlink_test::UserRecord;
 using scriptlink_test::WriteFile;
-
-CommandRecord UserRecord(std::uint32_t number, const std::string& caption) {
-  CommandRecord record = EmptyCommandRecord();
-  record.command_number = number;
-  record.icon_number = static_cast<std::int32_t>(number);
-  record.SetCaption(caption);
-  record.SetCommandName(UserCommandName(number));
-  record.SetScriptFile("tools/" + caption + ".rb");
-  return record;
-}
 
 std::string CountWord(std::int32_t count) {
   std::string word(4, '\0');
@@ -98,17 +89,6 @@ TEST_F(CommandFileTest, ShortFilesLoadWhatIsThereAndZeroTheRest) {
   ASSERT_EQ(table.size(), 5u);
   EXPECT_EQ(table[4].command_number, 0u);
   EXPECT_EQ(table[4].Caption(), "");
-}
-
-TEST_F(CommandFileTest, CorruptTextFieldsAreReadWithinTheirArrays) {
-  // Random bytes with no NUL anywhere: every text stops at its array's end.
-  std::string garbage(sizeof(CommandRecord), '\xA5');
-  WriteFile(Path(), CountWord(1) + garbage);
-  const TCommandArray table = Load();
-  ASSERT_EQ(table.size(), 3u);
-  EXPECT_EQ(table[2].Caption().size(), 256u);
-  EXPECT_EQ(table[2].ScriptOptions().size(), 1025u);
-  EXPECT_EQ(table[2].OutputFile().size(), 261u);
 }
 
 TEST_F(CommandFileTest, SaveAndLoadRoundTrip) {

@@ -11,13 +11,7 @@
 namespace scriptlink {
 namespace {
 
-CommandRecord UserRecord(std::uint32_t number, const std::string& caption) {
-  CommandRecord record = EmptyCommandRecord();
-  record.command_number = number;
-  record.SetCaption(caption);
-  record.SetCommandName(UserCommandName(number));
-  return record;
-}
+using scriptlink_test::UserRecord;
 
 TEST(CommandRecordText, ReadStopsAtNulOrTheArrayEnd) {
   CommandRecord record = EmptyCommandRecord();
@@ -52,16 +46,6 @@ TEST(CommandRecordText, ShorterTextClearsTheRestOfTheField) {
   record.SetScriptFile("b.rb");
   EXPECT_EQ(record.ScriptFile(), "b.rb");
   for (std::size_t i = 4; i < sizeof record.script_file; ++i) ASSERT_EQ(record.script_file[i], 0);
-}
-
-TEST(CommandRecordFlags, BitsZeroAndOne) {
-  CommandRecord record = EmptyCommandRecord();
-  record.SetFlags(true, false);
-  EXPECT_EQ(record.flags, 1);
-  record.SetFlags(false, true);
-  EXPECT_EQ(record.flags, 2);
-  EXPECT_TRUE(record.HideConsole());
-  EXPECT_FALSE(record.CopyToClipboard());
 }
 
 TEST(CommandTable, StartsWithTheTwoBuiltins) {
@@ -102,16 +86,6 @@ TEST(CommandTable, FindReturnsTheLaterOfTwoRecordsAndNeverABuiltin) {
   EXPECT_EQ(table.FindCommand(1)->Caption(), "user one");
   EXPECT_EQ(table.FindCommand(13), nullptr);
   EXPECT_EQ(table.FindCommand(0), nullptr);
-}
-
-TEST(CommandTable, GrowAppendsZeroFilledRecords) {
-  TCommandArray table = TCommandArray::WithBuiltins();
-  auto added = table.Grow(3);
-  ASSERT_EQ(added.size(), 3u);
-  EXPECT_EQ(table.size(), 5u);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(added.data());
-  for (std::size_t i = 0; i < added.size_bytes(); ++i) ASSERT_EQ(bytes[i], 0);
-  EXPECT_EQ(table[0].CommandName(), "Scriptlink_MacroExec");
 }
 
 }  // namespace

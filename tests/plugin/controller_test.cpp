@@ -19,14 +19,7 @@ namespace {
 
 using scriptlink_test::ReadFile;
 using scriptlink_test::TempFolder;
-
-CommandRecord UserRecord(std::uint32_t number, const std::string& caption) {
-  CommandRecord record = EmptyCommandRecord();
-  record.command_number = number;
-  record.SetCaption(caption);
-  record.SetCommandName(UserCommandName(number));
-  return record;
-}
+using scriptlink_test::UserRecord;
 
 class ScriptedDialog : public CommandListDialog {
  public:
@@ -174,7 +167,8 @@ TEST(HelpLauncher, PagesLieInTheHelpFolderBesideThePlugin) {
 
 TEST(PluginInfo, OneEntryPerSlotWithItsOwnCopies) {
   TCommandArray table = TCommandArray::WithBuiltins();
-  CommandRecord user = UserRecord(10, std::string(255, 'c'));
+  CommandRecord user = UserRecord(10, "user");
+  user.SetCaption(std::string(255, 'c'));
   // A command name that fills its array without a NUL is still copied
   // NUL-terminated.
   std::memset(user.command_name, 'n', sizeof user.command_name);

@@ -82,12 +82,8 @@ TEST_F(FullHostTest, TwoRecordsAreIndependent) {
 TEST_F(FullHostTest, CommandFileRecordsFollowTheBuiltinsInFileOrder) {
   scriptlink::TCommandArray list;
   for (std::uint32_t number : {12u, 10u, 11u}) {
-    CommandRecord record = scriptlink::EmptyCommandRecord();
-    record.command_number = number;
-    record.icon_number = static_cast<std::int32_t>(number);
+    CommandRecord record = scriptlink_test::UserRecord(number, "コマンド" + std::to_string(number));
     record.command_type = 2;
-    record.SetCaption("コマンド" + std::to_string(number));
-    record.SetCommandName(scriptlink::UserCommandName(number));
     list.Append(record);
   }
   scriptlink::SaveCommandFile(user_.path() + "Scriptlink.cmd", list);

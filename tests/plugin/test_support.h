@@ -11,6 +11,8 @@
 #include <iterator>
 #include <string>
 
+#include "command_record.h"
+
 namespace scriptlink_test {
 
 class TempFolder {
@@ -41,6 +43,17 @@ inline std::string ReadFile(const std::string& path) {
 inline void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A user command whose script is "tools/<caption>.rb".
+inline scriptlink::CommandRecord UserRecord(std::uint32_t number, const std::string& caption) {
+  scriptlink::CommandRecord record = scriptlink::EmptyCommandRecord();
+  record.command_number = number;
+  record.icon_number = static_cast<std::int32_t>(number);
+  record.SetCaption(caption);
+  record.SetCommandName(scriptlink::UserCommandName(number));
+  record.SetScriptFile("tools/" + caption + ".rb");
+  return record;
 }
 
 inline bool IsFolder(const std::string& path) { return std::filesystem::is_directory(path); }
