@@ -25,7 +25,9 @@ class Reader {
     throw ProjectFileError(file_ + ": at " + (path_.empty() ? std::string("top level") : path_) + ": " + reason);
   }
 
-  Reader member(const char* key) const { return Reader(value_.at(key), path_ + "." + key, file_); }
+  Reader member(const char* key) const {
+    return Reader(value_.at(key), path_.empty() ? std::string(key) : path_ + "." + key, file_);
+  }
   bool has(const char* key) const { return value_.contains(key) && !value_.at(key).is_null(); }
 
   const json& object() const {
