@@ -17,6 +17,6 @@ Sample raw_round_trip(const Placement& placement, WaitStyle style, const Budget&
 Sample socket_round_trip(const Placement& placement, const Budget& budget);
 // Seconds per bulk reply of `bytes` through the raw 8192-byte frame; every
 // reply's bytes are checked against what the server sent.
-Sample raw_bulk(const Placement& placement, std::size_t bytes, const Budget& budget);
+Sample raw_bulk(const Placement& placement, WaitStyle style, std::size_t bytes, const Budget& budget);
 
 }  // namespace bench

@@ -37,10 +37,12 @@ void FutexEvent::wait(std::chrono::milliseconds guard) {
   if (!try_consume()) sleep_until_set(guard);
 }
 
-void FutexEvent::wait_spinning(int spin_rounds, std::chrono::milliseconds guard) {
-  for (int i = 0; i < spin_rounds; ++i) {
+void FutexEvent::wait_spinning(std::chrono::microseconds spin_limit, std::chrono::milliseconds guard) {
+  const auto until = std::chrono::steady_clock::now() + spin_limit;
+  for (unsigned round = 1;; ++round) {
     if (state_.load(std::memory_order_relaxed) != 0 && try_consume()) return;
     cpu_relax();
+    if (round % 16 == 0 && std::chrono::steady_clock::now() >= until) break;
   }
   wait(guard);
 }

@@ -17,8 +17,8 @@ class FutexEvent {
   // Waits until signalled, sleeping at once. Throws when nothing comes within
   // the guard, so a benchmark whose peer died ends instead of hanging.
   void wait(std::chrono::milliseconds guard = kDefaultGuard);
-  // Spins up to spin_rounds checks of the word before sleeping.
-  void wait_spinning(int spin_rounds, std::chrono::milliseconds guard = kDefaultGuard);
+  // Spins on the word for up to spin_limit before sleeping.
+  void wait_spinning(std::chrono::microseconds spin_limit, std::chrono::milliseconds guard = kDefaultGuard);
   // Consumes a pending signal without waiting; true when there was one.
   bool try_consume() noexcept;
 

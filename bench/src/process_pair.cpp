@@ -21,21 +21,20 @@ namespace {
 static_assert(sizeof(cpu_set_t) <= 128);
 
 constexpr int kReadyTimeoutMs = 10000;
-constexpr auto kFinishGuard = std::chrono::seconds(10);
 
-void pin_to(int cpu) {
+void pin_to(const CpuSet& cpus) {
   cpu_set_t set;
   CPU_ZERO(&set);
-  CPU_SET(cpu, &set);
+  for (int cpu : cpus) CPU_SET(cpu, &set);
   if (sched_setaffinity(0, sizeof set, &set) != 0) {
-    throw std::runtime_error("cannot pin to cpu " + std::to_string(cpu) + ": " + std::strerror(errno));
+    throw std::runtime_error("cannot pin to cpu " + std::to_string(cpus.front()) + "...: " + std::strerror(errno));
   }
 }
 
-[[noreturn]] void run_child(int cpu, const ServerFn& server, int ready_fd) {
+[[noreturn]] void run_child(const CpuSet& cpus, const ServerFn& server, int ready_fd) {
   int status = 0;
   try {
-    if (cpu >= 0) pin_to(cpu);
+    if (!cpus.empty()) pin_to(cpus);
     server([ready_fd] {
       const char byte = 'r';
       if (write(ready_fd, &byte, 1) != 1) throw std::runtime_error("cannot report ready");
@@ -56,17 +55,23 @@ std::string describe(int status) {
 
 }  // namespace
 
-Placement one_cpu() { return {"one CPU (both on cpu 0)", 0, 0}; }
-Placement two_cpus() { return {"two CPUs (cpu 0 and cpu 1)", 0, 1}; }
-Placement unpinned() { return {"unpinned", -1, -1}; }
+Placement one_cpu() { return {"one CPU (both on cpu 0)", {0}, {0}}; }
+Placement two_cpus() { return {"two CPUs (both on cpu 0 and 1)", {0, 1}, {0, 1}}; }
+Placement one_cpu_each() { return {"one CPU each (client on cpu 0, server on cpu 1)", {0}, {1}}; }
+Placement unpinned() { return {"unpinned", {}, {}}; }
 
-ScopedAffinity::ScopedAffinity(int cpu) {
-  if (cpu < 0) return;
+bool Placement::parallel() const {
+  if (client_cpus.empty() || server_cpus.empty()) return true;
+  return client_cpus.size() > 1 || server_cpus.size() > 1 || client_cpus != server_cpus;
+}
+
+ScopedAffinity::ScopedAffinity(const CpuSet& cpus) {
+  if (cpus.empty()) return;
   auto* saved = reinterpret_cast<cpu_set_t*>(saved_);
   if (sched_getaffinity(0, sizeof *saved, saved) != 0) {
     throw std::runtime_error(std::string("cannot read the cpu mask: ") + std::strerror(errno));
   }
-  pin_to(cpu);
+  pin_to(cpus);
   restore_ = true;
 }
 
@@ -86,7 +91,7 @@ SharedRegion::~SharedRegion() {
   if (data_) munmap(data_, size_);
 }
 
-ServerProcess::ServerProcess(int cpu, const ServerFn& server) {
+ServerProcess::ServerProcess(const CpuSet& cpus, const ServerFn& server) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("cannot make the ready pipe");
   std::fflush(nullptr);  // the child must not inherit unwritten output
@@ -98,7 +103,7 @@ ServerProcess::ServerProcess(int cpu, const ServerFn& server) {
   }
   if (pid_ == 0) {
     close(fds[0]);
-    run_child(cpu, server, fds[1]);
+    run_child(cpus, server, fds[1]);
   }
   close(fds[1]);
   ready_fd_ = fds[0];
@@ -134,8 +139,8 @@ void ServerProcess::wait_ready() {
   throw std::runtime_error("the server ended before it was ready: " + describe(status));
 }
 
-void ServerProcess::finish() {
-  const auto deadline = std::chrono::steady_clock::now() + kFinishGuard;
+void ServerProcess::finish(std::chrono::seconds guard) {
+  const auto deadline = std::chrono::steady_clock::now() + guard;
   int status = 0;
   for (;;) {
     const pid_t rc = waitpid(pid_, &status, WNOHANG);

@@ -4,28 +4,36 @@
 // CPUs: a cross-CPU wake-up).
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace bench {
 
-// Where the two sides run; -1 leaves a side to the scheduler.
+// The CPUs a process may run on; empty leaves it to the scheduler.
+using CpuSet = std::vector<int>;
+
+// Where the two sides run.
 struct Placement {
   std::string label;
-  int client_cpu = -1;
-  int server_cpu = -1;
+  CpuSet client_cpus;
+  CpuSet server_cpus;
+  // Whether the two sides can run at the same time (what spinning needs).
+  bool parallel() const;
 };
 
-Placement one_cpu();    // both on cpu 0
-Placement two_cpus();   // client on cpu 0, server on cpu 1
+Placement one_cpu();         // both on cpu 0
+Placement two_cpus();        // both on cpu 0 and 1, placed by the scheduler
+Placement one_cpu_each();    // client on cpu 0, server on cpu 1
 Placement unpinned();
 
-// Pins the calling process to one CPU for the object's life (no-op for -1).
+// Pins the calling process to a CPU set for the object's life (no-op when empty).
 class ScopedAffinity {
  public:
-  explicit ScopedAffinity(int cpu);
+  explicit ScopedAffinity(const CpuSet& cpus);
   ~ScopedAffinity();
   ScopedAffinity(const ScopedAffinity&) = delete;
   ScopedAffinity& operator=(const ScopedAffinity&) = delete;
@@ -57,16 +65,16 @@ using ServerFn = std::function<void(const std::function<void()>& ready)>;
 
 class ServerProcess {
  public:
-  // Forks the server pinned to cpu and waits until it is ready; throws when
+  // Forks the server pinned to cpus and waits until it is ready; throws when
   // it fails or ends before that.
-  ServerProcess(int cpu, const ServerFn& server);
+  ServerProcess(const CpuSet& cpus, const ServerFn& server);
   ~ServerProcess();  // kills a server that is still running
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;
 
   // Waits for the server to end (it should have been told to stop); throws
   // when it failed or does not end within the guard.
-  void finish();
+  void finish(std::chrono::seconds guard = std::chrono::seconds(10));
 
  private:
   void wait_ready();
@@ -78,8 +86,8 @@ class ServerProcess {
 // Runs one measurement: server in a child, client here, both placed.
 template <class Client>
 auto run_pair(const Placement& placement, const ServerFn& server, Client&& client) {
-  ServerProcess child(placement.server_cpu, server);
-  ScopedAffinity pin(placement.client_cpu);
+  ServerProcess child(placement.server_cpus, server);
+  ScopedAffinity pin(placement.client_cpus);
   auto result = client();
   child.finish();
   return result;

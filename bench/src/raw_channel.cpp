@@ -6,13 +6,13 @@
 namespace bench {
 namespace {
 
-// Long enough to cover a cross-CPU answer, short enough not to matter when the
-// peer shares the CPU.
-constexpr int kSpinRounds = 4000;
+// Long enough to cover a cross-CPU answer, short enough not to matter much
+// when the peer turns out to share the CPU.
+constexpr std::chrono::microseconds kSpinLimit{10};
 
 void wait_on(FutexEvent& event, WaitStyle style) {
   if (style == WaitStyle::spin_then_sleep) {
-    event.wait_spinning(kSpinRounds);
+    event.wait_spinning(kSpinLimit);
   } else {
     event.wait();
   }
@@ -64,7 +64,7 @@ void raw_serve(RawChannel& channel, WaitStyle style, const std::vector<std::uint
   for (;;) {
     // The server idles between measurements for as long as the client likes.
     if (style == WaitStyle::spin_then_sleep) {
-      channel.client_event.wait_spinning(kSpinRounds, std::chrono::minutes(2));
+      channel.client_event.wait_spinning(kSpinLimit, std::chrono::minutes(2));
     } else {
       channel.client_event.wait(std::chrono::minutes(2));
     }

@@ -10,5 +10,8 @@ std::string real_channel_missing() { return "the channel client or the plug-in d
 
 Sample real_round_trip(const Placement&, const Budget&) { throw std::logic_error(real_channel_missing()); }
 Sample real_bulk(const Placement&, std::size_t, const Budget&) { throw std::logic_error(real_channel_missing()); }
+Sample real_item_list(const Placement&, std::size_t, const Budget&) {
+  throw std::logic_error(real_channel_missing());
+}
 
 }  // namespace bench

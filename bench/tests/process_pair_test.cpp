@@ -22,13 +22,13 @@ std::string message_of(const std::function<void()>& fn) {
 
 TEST(ServerProcess, FailureBeforeReadyIsReported) {
   const std::string what = message_of([] {
-    ServerProcess server(-1, [](const std::function<void()>&) { throw std::runtime_error("no channel"); });
+    ServerProcess server({}, [](const std::function<void()>&) { throw std::runtime_error("no channel"); });
   });
   EXPECT_NE(what.find("ended before it was ready: exited with 1"), std::string::npos) << what;
 }
 
 TEST(ServerProcess, FailureAfterReadyIsReportedByFinish) {
-  ServerProcess server(-1, [](const std::function<void()>& ready) {
+  ServerProcess server({}, [](const std::function<void()>& ready) {
     ready();
     throw std::runtime_error("wrong request");
   });
@@ -66,7 +66,7 @@ TEST(Placement, EachSideRunsOnItsCpu) {
   if (sysconf(_SC_NPROCESSORS_ONLN) < 2) GTEST_SKIP() << "needs two CPUs";
   SharedRegion region(sizeof(std::atomic<int>));
   auto* server_cpu = new (region.data()) std::atomic<int>(-1);
-  const Placement placement = two_cpus();
+  const Placement placement = one_cpu_each();
   const int client_cpu = run_pair(
       placement,
       [&](const std::function<void()>& ready) {
@@ -74,17 +74,30 @@ TEST(Placement, EachSideRunsOnItsCpu) {
         ready();
       },
       [] { return sched_getcpu(); });
-  EXPECT_EQ(client_cpu, placement.client_cpu);
-  EXPECT_EQ(server_cpu->load(), placement.server_cpu);
+  EXPECT_EQ(client_cpu, placement.client_cpus.front());
+  EXPECT_EQ(server_cpu->load(), placement.server_cpus.front());
 }
 
 TEST(Placement, PinningIsUndoneAfterwards) {
   cpu_set_t before;
   ASSERT_EQ(sched_getaffinity(0, sizeof before, &before), 0);
-  { ScopedAffinity pin(0); }
+  { ScopedAffinity pin({0}); }
   cpu_set_t after;
   ASSERT_EQ(sched_getaffinity(0, sizeof after, &after), 0);
   EXPECT_TRUE(CPU_EQUAL(&before, &after));
+}
+
+}  // namespace
+}  // namespace bench
+
+namespace bench {
+namespace {
+
+TEST(Placement, ParallelWhenTheSidesCanRunAtOnce) {
+  EXPECT_FALSE(one_cpu().parallel());
+  EXPECT_TRUE(two_cpus().parallel());
+  EXPECT_TRUE(one_cpu_each().parallel());
+  EXPECT_TRUE(unpinned().parallel());
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ TEST(FutexEvent, ASignalWaitsForItsWaiterAndCountsOnce) {
 TEST(FutexEvent, AWaitWithoutSignalEndsAtTheGuard) {
   FutexEvent event;
   EXPECT_THROW(event.wait(std::chrono::milliseconds(20)), std::runtime_error);
-  EXPECT_THROW(event.wait_spinning(100, std::chrono::milliseconds(20)), std::runtime_error);
+  EXPECT_THROW(event.wait_spinning(std::chrono::microseconds(100), std::chrono::milliseconds(20)), std::runtime_error);
 }
 
 TEST(FutexEvent, WakesAWaiterInAnotherProcess) {
@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(ChunkEdges, RawBulk,
 TEST(RawServer, AnUnknownCodeFailsTheServer) {
   SharedRegion region(sizeof(RawChannel));
   auto& channel = *new (region.data()) RawChannel();
-  ServerProcess server(-1, [&](const std::function<void()>& ready) {
+  ServerProcess server({}, [&](const std::function<void()>& ready) {
     ready();
     raw_serve(channel, WaitStyle::sleep, {});
   });
