@@ -1,0 +1,228 @@
+// The channel object on real named objects, with a forked client process.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <platform/message_queue.h>
+#include <platform/named_event.h>
+#include <platform/named_mapping.h>
+#include <platform/named_mutex.h>
+#include <ztl/channel.h>
+#include <ztl/request_codes.h>
+
+#include "channel/channel_error.h"
+#include "channel/comm_to_ruby.h"
+#include "channel/wait_thread.h"
+#include "fake_host_api.h"
+#include "notify_window.h"
+
+using namespace scriptlink;
+using namespace std::chrono_literals;
+using channel_test::Fake;
+
+namespace {
+
+constexpr std::int32_t kChannel = 4242;
+
+// The client side as the extension plays it, written out plainly.
+struct Client {
+  platform::NamedMapping mapping = platform::NamedMapping::open(
+      ChannelObjectName(ZTL_CHANNEL_MAPPING_PREFIX, kChannel), ZTL_CHANNEL_MAPPING_SIZE);
+  platform::MappedView view = mapping.view();
+  platform::NamedEvent host = platform::NamedEvent::open(ChannelObjectName(ZTL_HOST_EVENT_PREFIX, kChannel));
+  platform::NamedEvent client = platform::NamedEvent::open(ChannelObjectName(ZTL_CLIENT_EVENT_PREFIX, kChannel));
+  platform::NamedMutex lock = platform::NamedMutex::open(ChannelObjectName(ZTL_CLIENT_LOCK_PREFIX, kChannel));
+
+  void Send(ZtlFrameHeader header, const std::uint8_t* bytes) {
+    if (header.chunk_length != 0) std::memcpy(view.data() + ZTL_FRAME_HEADER_SIZE, bytes, header.chunk_length);
+    std::memcpy(view.data(), &header, sizeof header);
+    client.set();
+  }
+  bool AwaitHost() { return host.wait(5000ms) == platform::WaitResult::signaled; }
+  ZtlFrameHeader Header() const {
+    ZtlFrameHeader header;
+    std::memcpy(&header, view.data(), sizeof header);
+    return header;
+  }
+};
+
+// Runs body in a child process; its result is the child's exit code.
+pid_t Fork(const std::function<int()>& body) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    int code = 99;
+    try {
+      code = body();
+    } catch (...) {
+      code = 98;
+    }
+    ::_exit(code);
+  }
+  return pid;
+}
+
+int ExitCode(pid_t pid) {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+class CommToRubyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static int counter = 0;
+    const std::string space = "pc" + std::to_string(::getpid()) + "x" + std::to_string(++counter);
+    ::setenv("ZTL_NAMESPACE", space.c_str(), 1);
+    channel_test::ResetFakeHost();
+  }
+  void TearDown() override { ::unsetenv("ZTL_NAMESPACE"); }
+
+  std::uint32_t Announced() const {
+    std::uint32_t value = 0;
+    std::memcpy(&value, announcement.view(0, 4, false).data(), 4);
+    return value;
+  }
+  // Dispatches until the exchange fails (or a generous guard passes).
+  std::string DispatchUntilFailure(TCommToRuby& channel) {
+    for (int round = 0; round < 100; ++round) {
+      try {
+        channel.DispatchRequests();
+      } catch (const ChannelError& error) {
+        return error.what();
+      }
+    }
+    return "no failure";
+  }
+
+  platform::NamedMapping announcement =
+      platform::NamedMapping::create_or_open(ZTL_ANNOUNCE_MAPPING_NAME, ZTL_ANNOUNCE_MAPPING_SIZE);
+};
+
+TEST_F(CommToRubyTest, AnnouncesWhileItLivesAndRemakesWhatIsPending) {
+  {
+    TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+    EXPECT_EQ(Announced(), static_cast<std::uint32_t>(kChannel));
+    EXPECT_TRUE(platform::NamedMutex::try_open(ChannelObjectName(ZTL_CLIENT_LOCK_PREFIX, kChannel)).has_value());
+    channel.state().task_list_remake_pending = true;
+    channel.Close();
+    EXPECT_EQ(Announced(), 0u);
+    EXPECT_EQ(Fake().remakes, 1);
+  }
+  EXPECT_EQ(Fake().remakes, 1);  // Close ran once
+}
+
+TEST_F(CommToRubyTest, NegativeChannelNumbersNameTheirObjectsWithASign) {
+  EXPECT_EQ(ChannelObjectName(ZTL_HOST_EVENT_PREFIX, -5), "EVENT_ZTL_RUBY_HOST-5");
+  TCommToRuby channel(-5, announcement, channel_test::FakeEnv());
+  EXPECT_EQ(Announced(), static_cast<std::uint32_t>(-5));
+}
+
+TEST_F(CommToRubyTest, ServesAForkedClientUntilItEnds) {
+  Fake().version_high = (2u << 16) | 5u;
+  Fake().version_low = 1u << 16;
+  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  const pid_t child = Fork([] {
+    Client client;
+    client.lock.lock();
+    client.Send({ZTL_REQ_HOST_VERSION, 0, 0, 0, 1}, nullptr);
+    if (!client.AwaitHost()) return 1;
+    std::int32_t version = 0;
+    std::memcpy(&version, client.view.data() + ZTL_FRAME_HEADER_SIZE, 4);
+    if (client.Header().total_length != 4 || version != 20501) return 2;
+    // A two-chunk request: 8172 bytes, then 1.
+    std::string payload(ZTL_CHUNK_MAX + 1, 'a');
+    payload[3] = '\0';
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(payload.data());
+    client.Send({ZTL_REQ_EXEC_COMMAND, 0, ZTL_CHUNK_MAX + 1, ZTL_CHUNK_MAX, 0}, bytes);
+    if (!client.AwaitHost()) return 3;  // chunk taken
+    client.Send({ZTL_REQ_EXEC_COMMAND, 0, ZTL_CHUNK_MAX + 1, 1, 1}, bytes + ZTL_CHUNK_MAX);
+    if (!client.AwaitHost()) return 4;
+    client.lock.unlock();
+    return client.Header().last == 1 ? 0 : 5;
+  });
+  channel.ServeProcess(child);
+  EXPECT_EQ(ExitCode(child), 0);
+  EXPECT_FALSE(channel.HasProcess());
+  ASSERT_EQ(Fake().commands.size(), 1u);
+  EXPECT_EQ(Fake().commands[0].name, "aaa");
+  EXPECT_EQ(Fake().commands[0].arguments[0].size(), ZTL_CHUNK_MAX + 1 - 4u);
+}
+
+TEST_F(CommToRubyTest, LockOwnerDyingInsideARequestEndsTheWait) {
+  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  const pid_t child = Fork([] {
+    Client client;
+    client.lock.lock();
+    const std::string chunk(ZTL_CHUNK_MAX, 'x');
+    client.Send({ZTL_REQ_EXEC_COMMAND, 0, 9000, ZTL_CHUNK_MAX, 0}, reinterpret_cast<const std::uint8_t*>(chunk.data()));
+    client.AwaitHost();
+    ::_exit(0);  // dies holding the lock, the second chunk never sent
+    return 0;
+  });
+  EXPECT_EQ(DispatchUntilFailure(channel), kScriptEndedMidExchange);
+  EXPECT_EQ(ExitCode(child), 0);
+  EXPECT_TRUE(Fake().commands.empty());
+}
+
+TEST_F(CommToRubyTest, ScriptDyingBeforeTakingTheReplyEndsTheWait) {
+  // No client lock taken: the attached script process is watched instead.
+  Fake().list_view.assign(5000, 7);
+  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  const pid_t child = Fork([] {
+    Client client;
+    const std::int32_t selector = 10;
+    client.Send({ZTL_REQ_SPECIAL_ITEM, 0, 4, 4, 1}, reinterpret_cast<const std::uint8_t*>(&selector));
+    client.AwaitHost();
+    return client.Header().last == 0 ? 0 : 1;  // the first of three chunks; never acknowledged
+  });
+  auto process = platform::ProcessHandle::open(child);
+  ASSERT_TRUE(process.has_value());
+  channel.AttachProcess(std::move(*process));
+  EXPECT_EQ(DispatchUntilFailure(channel), kScriptEndedMidExchange);
+  EXPECT_EQ(ExitCode(child), 0);
+  EXPECT_EQ(Fake().lists_released, Fake().lists_handed_out);
+}
+
+TEST_F(CommToRubyTest, TerminateScriptAndCloseEndAHeldProcess) {
+  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  const pid_t first = Fork([] {
+    ::pause();
+    return 0;
+  });
+  channel.AttachProcess(*platform::ProcessHandle::open(first));
+  channel.TerminateScript();
+  EXPECT_FALSE(channel.HasProcess());
+  EXPECT_EQ(ExitCode(first), -SIGKILL);
+  const pid_t second = Fork([] {
+    ::pause();
+    return 0;
+  });
+  channel.AttachProcess(*platform::ProcessHandle::open(second));
+  channel.Close();
+  EXPECT_EQ(ExitCode(second), -SIGKILL);
+}
+
+TEST_F(CommToRubyTest, WaitThreadPostsExternalScriptsToTheNotifyWindow) {
+  int calls = 0;
+  TNotifyWindowForm form([&] { ++calls; });
+  {
+    TWaitThread thread(form.handle());
+    platform::NamedEvent::open(ZTL_CLIENT_WAIT_EVENT_NAME).set();
+    for (int round = 0; round < 100 && calls == 0; ++round)
+      platform::MessageQueue::instance().wait_and_dispatch(50ms);
+    EXPECT_TRUE(platform::NamedEvent::try_open(ZTL_HOST_WAIT_EVENT_NAME).has_value());
+  }
+  EXPECT_EQ(calls, 1);
+  // Other messages to the window are not WmExtMacro.
+  platform::MessageQueue::instance().post(form.handle(), ZTL_WM_EXT_MACRO + 1);
+  platform::MessageQueue::instance().dispatch_pending();
+  EXPECT_EQ(calls, 1);
+}
+
+}  // namespace

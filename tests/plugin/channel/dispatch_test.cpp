@@ -1,0 +1,98 @@
+// The dispatch table and the one-reply rule.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+
+#include <ztl/request_codes.h>
+
+#include "channel_test_support.h"
+#include "fake_host_api.h"
+#include "handlers/dispatch_table.h"
+#include "handlers/host_query_handlers.h"
+
+using namespace scriptlink;
+using channel_test::ScriptedChannel;
+
+namespace {
+
+TEST(DispatchTable, EveryCodeHasItsEntryAndOthersAreDropped) {
+  const auto table = DispatchTable();
+  ASSERT_EQ(table.size(), 110u);
+#define ZTL_EXPECT_ENTRY(c, n, f, what)                           \
+  {                                                               \
+    const RequestEntry* entry = FindRequest(c);                   \
+    ASSERT_NE(entry, nullptr) << c;                               \
+    EXPECT_EQ(entry->code, static_cast<std::uint32_t>(c));        \
+    EXPECT_STREQ(entry->name, #n);                                \
+    EXPECT_EQ(entry->family, RequestFamily::f) << c;              \
+  }
+  ZTL_REQUEST_CODES(ZTL_EXPECT_ENTRY)
+#undef ZTL_EXPECT_ENTRY
+  EXPECT_EQ(FindRequest(0), nullptr);
+  EXPECT_EQ(FindRequest(111), nullptr);
+  EXPECT_EQ(FindRequest(0xFFFFFFFFu), nullptr);
+}
+
+TEST(DispatchTable, HostQueryCodesReachTheirHandlersOthersTheTemporaryOne) {
+  EXPECT_EQ(FindRequest(ZTL_REQ_SPECIAL_ITEM)->handler, &HandleSpecialItem);
+  EXPECT_EQ(FindRequest(ZTL_REQ_FOCUS_PANE)->handler, &HandleFocusPane);
+  for (const RequestEntry& entry : DispatchTable()) {
+    const bool unserved = entry.handler == &HandleUnservedRequest;
+    EXPECT_EQ(unserved, entry.family != RequestFamily::HOST_QUERY) << entry.code;
+  }
+}
+
+TEST(ServeRequest, DroppedCodesGetNoReplyAndUnservedCodesAnEmptyOne) {
+  channel_test::ResetFakeHost();
+  const HandlerEnv env = channel_test::FakeEnv();
+  ScriptedChannel link;
+  for (std::uint32_t code : {0u, 111u, 0x80000000u}) {
+    EXPECT_TRUE(link.Request(code, channel_test::Words({1}), env).empty());
+    EXPECT_TRUE(link.transport.published().empty()) << code;
+  }
+  link.Request(ZTL_REQ_ITEM_PARENT, channel_test::Words({1}), env);
+  ASSERT_EQ(link.transport.published().size(), 1u);
+  EXPECT_EQ(link.transport.published()[0].header.total_length, 0u);
+  EXPECT_EQ(link.transport.published()[0].header.code, static_cast<std::uint32_t>(ZTL_REQ_ITEM_PARENT));
+}
+
+void Forgets(RequestContext&) {}
+void RepliesTwice(RequestContext& context) {
+  context.reply_word(1);
+  context.reply_word(2);
+}
+void IgnoresPayload(RequestContext& context) { context.reply_word(5); }
+
+TEST(ServeRequest, HandlerThatForgetsToReplyIsCaughtAndTheScriptStillGetsOne) {
+  ScriptedChannel link;
+  link.transport.queue(ClientFrame{{76, 0, 0, 0, 1}, {}});
+  ASSERT_TRUE(link.Arrive());
+  EXPECT_THROW(ServeRequestWith(link.channel, &Forgets, link.state, HandlerEnv{}), std::logic_error);
+  ASSERT_EQ(link.transport.published().size(), 1u);
+  EXPECT_EQ(link.transport.published()[0].header.last, 1u);
+}
+
+TEST(ServeRequest, SecondReplyIsRefused) {
+  ScriptedChannel link;
+  link.transport.queue(ClientFrame{{76, 0, 0, 0, 1}, {}});
+  ASSERT_TRUE(link.Arrive());
+  EXPECT_THROW(ServeRequestWith(link.channel, &RepliesTwice, link.state, HandlerEnv{}), std::logic_error);
+  EXPECT_EQ(link.transport.published().size(), 1u);
+  EXPECT_EQ(channel_test::ToWords(link.transport.reply_bytes()), std::vector<std::int32_t>{1});
+}
+
+TEST(ServeRequest, PayloadIsTakenEvenWhenTheHandlerDoesNotReadIt) {
+  // Otherwise the reply would be taken for "chunk taken" and the sides would part step.
+  ScriptedChannel link;
+  link.transport.queue(ScriptedTransport::RequestFrames(76, 0, std::vector<std::uint8_t>(9000, 1)));
+  ASSERT_TRUE(link.Arrive());
+  ServeRequestWith(link.channel, &IgnoresPayload, link.state, HandlerEnv{});
+  EXPECT_EQ(link.transport.queued(), 0u);
+  const auto& published = link.transport.published();
+  ASSERT_EQ(published.size(), 2u);
+  EXPECT_EQ(published[0].length, 0u);
+  EXPECT_EQ(channel_test::ToWords(link.transport.reply_bytes()), std::vector<std::int32_t>{5});
+}
+
+}  // namespace
