@@ -126,10 +126,31 @@ class Stage
   def extension = File.join(dir, "ruby", "ztl.so")
   def ruby = RbConfig.ruby
 
-  # What is not built yet, as a short text, or nil.
+  # What is not built or not working yet, as a short text, or nil.
   def missing
+    return @missing if defined?(@missing)
+
     absent = [zentrella, plugin, extension].reject { |path| File.exist?(path) }
-    absent.empty? ? nil : "missing: #{absent.map { |p| p.delete_prefix("#{dir}/") }.join(', ')}"
+    @missing = if absent.empty?
+                 probe
+               else
+                 "missing: #{absent.map { |p| p.delete_prefix("#{dir}/") }.join(', ')}"
+               end
+  end
+
+  # A run whose script reaches the host through the extension and prints what
+  # it got; anything else means the system cannot be measured yet.
+  def probe
+    script = script("probe.rb", "require \"ztl\"\nputs \"probe \#{Ztl.ztl_version}\"\n")
+    out = File.join(work, "probe.out")
+    run_captured(script, out)
+    text = File.exist?(out) ? File.read(out) : ""
+    return nil if text.match?(/\Aprobe \d+\n\z/)
+    return "zentrella run does not run scripts yet: a probe script's output came back empty" if text.empty?
+
+    "a probe script's captured output was #{text[0, 60].inspect}, not its probe line"
+  rescue SystemBench::RunFailed => e
+    "a captured run of a probe script failed: #{e.message}"
   end
 
   # The extension is found beside the plug-in; RUBYLIB makes sure of it for
@@ -247,7 +268,7 @@ module SystemBench
     out = File.join(stage.work, "loop.out")
     per_call = sample(runs) do
       stage.run_captured(script, out)
-      text = File.read(out).strip
+      text = File.exist?(out) ? File.read(out).strip : ""
       raise RunFailed, "the loop script printed #{text[0, 80].inspect}" unless text.match?(/\A\d+\.\d+\z/)
 
       text.to_f
