@@ -72,7 +72,7 @@ void small_round_trips(const Placement& placement, const Budget& budget) {
   std::optional<Sample> spin;
   if (placement.parallel()) {
     spin = attempt("spin-then-sleep", [&] { return raw_round_trip(placement, WaitStyle::spin_then_sleep, budget); });
-    if (spin) print_latency("spin-then-sleep futex (stretch floor)", *spin);
+    if (spin) print_latency("spin-then-sleep futex (10 us spin)", *spin);
   }
   const std::string missing = real_channel_missing();
   if (!missing.empty()) {
@@ -84,7 +84,7 @@ void small_round_trips(const Placement& placement, const Budget& budget) {
   print_latency("real channel (SendRequest + dispatch)", *real);
   if (raw) print_ratio(real->median() / raw->median(), "raw futex", Target{Goal::at_most, 1.5});
   if (sock) print_ratio(real->median() / sock->median(), "unix socket", Target{Goal::below, 1.0});
-  if (spin) print_ratio(real->median() / spin->median(), "spin-then-sleep floor");
+  if (spin) print_ratio(real->median() / spin->median(), "spin-then-sleep futex");
 }
 
 void bulk_replies(const Placement& placement, const Budget& budget) {
@@ -96,7 +96,7 @@ void bulk_replies(const Placement& placement, const Budget& budget) {
   if (placement.parallel()) {
     spin = attempt("spin-then-sleep chunked",
                    [&] { return raw_bulk(placement, WaitStyle::spin_then_sleep, kBulkBytes, budget); });
-    if (spin) print_throughput("spin-then-sleep chunked (stretch floor)", *spin, bytes);
+    if (spin) print_throughput("spin-then-sleep chunked (10 us spin)", *spin, bytes);
   }
   const std::string missing = real_channel_missing();
   if (!missing.empty()) {
@@ -168,6 +168,8 @@ int run(const Options& options) {
   print_title("Channel benchmark");
   print_note("figures are medians of " + std::to_string(budgets.small.runs) +
              " runs after a warm-up; ratios are against baselines of this run; targets are informational");
+  print_note("the spin-then-sleep lines with one CPU each are the stretch floor; where both sides share");
+  print_note("two CPUs the scheduler often keeps them on one, and spinning there only delays the sleep");
   if (!two_cpus_online()) print_note("only one CPU online: the two-CPU placements are left out");
 
   print_section("(a) round trip of a small request (20-byte header + 4 bytes each way)");
