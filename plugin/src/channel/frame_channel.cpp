@@ -1,5 +1,6 @@
 #include "channel/frame_channel.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <new>
@@ -34,14 +35,15 @@ const ZtlFrameHeader& FrameChannel::CopyHeader() noexcept {
   return header_;
 }
 
-void FrameChannel::ReserveFor(std::size_t total) {
-  if (total > kMaxMessageSize) throw ChannelError(kPayloadTooLarge);
-  if (payload_.capacity() > kKeptCapacity) {
-    payload_.clear();
-    payload_.shrink_to_fit();
-  }
+void FrameChannel::Append(std::size_t length) {
+  // The buffer grows with the bytes that really arrive, not with the total the
+  // client claims.
   try {
-    payload_.resize(total);
+    if (payload_.capacity() < payload_.size() + length)
+      payload_.reserve(std::max(payload_.size() + length, 2 * payload_.capacity()));
+    const std::size_t at = payload_.size();
+    payload_.resize(at + length);
+    std::memcpy(payload_.data() + at, transport_.frame() + ZTL_FRAME_HEADER_SIZE, length);
   } catch (const std::bad_alloc&) {
     throw ChannelError(kPayloadTooLarge);
   } catch (const std::length_error&) {
@@ -58,13 +60,15 @@ std::span<const std::uint8_t> FrameChannel::ReadRequestPayload() {
     payload_.clear();
     return {};
   }
-  ReserveFor(total);
+  if (total > kMaxMessageSize) throw ChannelError(kPayloadTooLarge);
+  if (payload_.capacity() > kKeptCapacity) payload_ = {};
+  payload_.clear();
   const std::size_t max_chunks = MaxChunksFor(total);
   std::size_t received = 0;
   for (std::size_t chunks = 1;; ++chunks) {
     const std::size_t length = chunk.chunk_length;
     if (length > ZTL_CHUNK_MAX || length > total - received) throw ChannelError(kMalformedFrame);
-    std::memcpy(payload_.data() + received, transport_.frame() + ZTL_FRAME_HEADER_SIZE, length);
+    Append(length);
     received += length;
     if (chunk.last != 0) break;
     if (chunks >= max_chunks) throw ChannelError(kMalformedFrame);

@@ -35,7 +35,7 @@ class FrameChannel {
   void WriteReply(std::span<const std::uint8_t> payload);
 
  private:
-  void ReserveFor(std::size_t total);
+  void Append(std::size_t length);
 
   ChannelTransport& transport_;
   ZtlFrameHeader header_{};

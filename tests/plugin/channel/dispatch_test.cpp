@@ -9,6 +9,7 @@
 #include "channel_test_support.h"
 #include "fake_host_api.h"
 #include "handlers/dispatch_table.h"
+#include "channel/serve_frames.h"
 #include "handlers/host_query_handlers.h"
 
 using namespace scriptlink;
@@ -93,6 +94,39 @@ TEST(ServeRequest, PayloadIsTakenEvenWhenTheHandlerDoesNotReadIt) {
   ASSERT_EQ(published.size(), 2u);
   EXPECT_EQ(published[0].length, 0u);
   EXPECT_EQ(channel_test::ToWords(link.transport.reply_bytes()), std::vector<std::int32_t>{5});
+}
+
+}  // namespace
+
+namespace {
+
+// A small deterministic fuzz run: random frames against the real table and
+// the fake host must never crash, overflow (see the sanitizer build) or hang.
+TEST(ServeArbitraryFrames, RandomFramesAreServedSafely) {
+  channel_test::ResetFakeHost();
+  channel_test::Fake().selected = {1, 2, 3};
+  const HandlerEnv env = channel_test::FakeEnv();
+  std::uint64_t seed = 0x2545F4914F6CDD1Dull;
+  auto next = [&] {
+    seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+    return static_cast<std::uint32_t>(seed);
+  };
+  int served = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::vector<std::uint8_t> bytes;
+    for (int frame = 0; frame < 4; ++frame) {
+      const std::uint32_t chunk = next() % 3 == 0 ? next() : next() % 64;
+      const std::uint32_t total = next() % 3 == 0 ? next() : chunk + next() % 2 * (next() % 9000);
+      const std::uint32_t header[5] = {next() % 120, next(), total, chunk, next() % 3 == 0 ? 0u : 1u};
+      const auto* raw = reinterpret_cast<const std::uint8_t*>(header);
+      bytes.insert(bytes.end(), raw, raw + sizeof header);
+      for (std::uint32_t i = 0; i < std::min<std::uint32_t>(chunk, 64); ++i)
+        bytes.push_back(static_cast<std::uint8_t>(next()));
+    }
+    served += ServeArbitraryFrames(bytes.data(), bytes.size(), env);
+  }
+  EXPECT_GT(served, 0);
+  EXPECT_EQ(channel_test::Fake().lists_released, channel_test::Fake().lists_handed_out);
 }
 
 }  // namespace
