@@ -168,7 +168,12 @@ void TCommToRuby::AttachProcess(platform::ProcessHandle process) { process_ = st
 void TCommToRuby::TerminateScript() {
   if (!process_) return;
   std::optional<platform::ProcessHandle> process = std::exchange(process_, std::nullopt);
-  process->terminate(0);
+  if (process->wait(0ms)) return;  // already ended: nothing to terminate
+  try {
+    process->terminate(0);
+  } catch (...) {
+    if (!process->wait(0ms)) throw;  // it ended in between: not a failure
+  }
 }
 
 }  // namespace scriptlink

@@ -38,6 +38,7 @@ const ZtlFrameHeader& FrameChannel::CopyHeader() noexcept {
 void FrameChannel::Append(std::size_t length) {
   // The buffer grows with the bytes that really arrive, not with the total the
   // client claims.
+  if (length == 0) return;
   try {
     if (payload_.capacity() < payload_.size() + length)
       payload_.reserve(std::max(payload_.size() + length, 2 * payload_.capacity()));

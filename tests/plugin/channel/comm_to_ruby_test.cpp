@@ -117,12 +117,6 @@ TEST_F(CommToRubyTest, AnnouncesWhileItLivesAndRemakesWhatIsPending) {
   EXPECT_EQ(Fake().remakes, 1);  // Close ran once
 }
 
-TEST_F(CommToRubyTest, NegativeChannelNumbersNameTheirObjectsWithASign) {
-  EXPECT_EQ(ChannelObjectName(ZTL_HOST_EVENT_PREFIX, -5), "EVENT_ZTL_RUBY_HOST-5");
-  TCommToRuby channel(-5, announcement, channel_test::FakeEnv());
-  EXPECT_EQ(Announced(), static_cast<std::uint32_t>(-5));
-}
-
 TEST_F(CommToRubyTest, ServesAForkedClientUntilItEnds) {
   Fake().version_high = (2u << 16) | 5u;
   Fake().version_low = 1u << 16;

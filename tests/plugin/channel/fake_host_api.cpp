@@ -16,7 +16,7 @@ std::vector<std::unique_ptr<ZtlHandle[]>> outstanding;
 ZtlHandle* HandOut(const std::vector<ZtlHandle>& entries, bool present) {
   if (!present) return nullptr;
   auto list = std::make_unique<ZtlHandle[]>(entries.size() + 1);
-  std::memcpy(list.get(), entries.data(), entries.size() * sizeof(ZtlHandle));
+  std::copy(entries.begin(), entries.end(), list.get());
   list[entries.size()] = 0;
   ++state.lists_handed_out;
   outstanding.push_back(std::move(list));

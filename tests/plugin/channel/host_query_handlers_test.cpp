@@ -106,7 +106,8 @@ TEST_F(HostQueryTest, EndWithoutBeginUnlocksAndRemakesWhatIsPending) {
 }
 
 TEST_F(HostQueryTest, ExecCommandPassesTenArgumentsAndTheShiftFlag) {
-  std::string payload("Sort\0a\0b\0c\0d\0e\0f\0g\0h\0i\0\0", 28);
+  const char text[] = "Sort\0a\0b\0c\0d\0e\0f\0g\0h\0i\0";  // the tenth is the array's own NUL
+  const std::string payload(text, sizeof text);
   EXPECT_EQ(ToWords(Request(ZTL_REQ_EXEC_COMMAND, Bytes(payload))), W{1});
   EXPECT_EQ(ToWords(Request(ZTL_REQ_EXEC_SHIFT, Words({0x100}))), W{1});  // only the low byte counts: off
   Request(ZTL_REQ_EXEC_COMMAND, Bytes(payload));
