@@ -2,11 +2,14 @@
 
 #include "platform/error.h"
 #include "platform/kernel_namespace.h"
+#include "platform/orphaned_objects.h"
 #include "process_liveness.h"
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <new>
 #include <pthread.h>
@@ -104,20 +107,56 @@ Holder self_holder() {
 
 // Locks the header; a lock left by a holder that died is taken over. The table
 // is written one slot at a time, so what such a holder left is still readable.
+// The wait is bounded: a lock that is never given back must not hang an open.
 class HeaderLock {
  public:
-  explicit HeaderLock(ObjectHeader* header) : header_(header) {
-    int result = ::pthread_mutex_lock(&header->lock);
+  HeaderLock(ObjectHeader* header, std::chrono::milliseconds patience) : header_(header) {
+    timespec until{};
+    ::clock_gettime(CLOCK_MONOTONIC, &until);
+    auto ns = until.tv_nsec + static_cast<long>(patience.count() % 1000) * 1000000;
+    until.tv_sec += static_cast<time_t>(patience.count() / 1000 + ns / 1000000000);
+    until.tv_nsec = ns % 1000000000;
+    int result = ::pthread_mutex_clocklock(&header->lock, CLOCK_MONOTONIC, &until);
     if (result == EOWNERDEAD) result = ::pthread_mutex_consistent(&header->lock);
+    if (result == ETIMEDOUT) return;
     if (result != 0) throw SystemError("lock of a named object", result);
+    locked_ = true;
   }
   HeaderLock(const HeaderLock&) = delete;
   HeaderLock& operator=(const HeaderLock&) = delete;
-  ~HeaderLock() { ::pthread_mutex_unlock(&header_->lock); }
+  ~HeaderLock() {
+    if (locked_) ::pthread_mutex_unlock(&header_->lock);
+  }
+  bool locked() const noexcept { return locked_; }
 
  private:
   ObjectHeader* header_;
+  bool locked_ = false;
 };
+
+constexpr auto kHeaderPatience = std::chrono::milliseconds(2000);
+
+// A header lock that is held by a thread that no longer exists, in an object no
+// living process holds: the kernel did not hand it over, so the object is wreckage.
+// (The owner's thread id is the low bits of glibc's futex word, the mutex's first int.)
+bool wrecked(const ObjectHeader* header) {
+  int word = 0;
+  std::memcpy(&word, &header->lock, sizeof word);
+  pid_t owner = word & 0x3fffffff;
+  if (owner == 0 || detail::process_alive(owner, 0)) return false;
+  for (const Holder& holder : header->holders)
+    if (holder.pid != 0 && detail::process_alive(holder.pid, holder.start_time)) return false;
+  return true;
+}
+
+// Removes the name if it still refers to the object behind fd.
+void unlink_if_same(int fd, const std::string& shm_name) {
+  struct stat mine {}, linked {};
+  std::string path = "/dev/shm" + shm_name;
+  if (::fstat(fd, &mine) == 0 && mine.st_nlink > 0 && ::stat(path.c_str(), &linked) == 0 &&
+      linked.st_ino == mine.st_ino && linked.st_dev == mine.st_dev)
+    ::shm_unlink(shm_name.c_str());
+}
 
 // Drops holders that died; returns how many live ones remain.
 int prune_dead_holders(ObjectHeader* header) {
@@ -251,11 +290,7 @@ Readiness wait_until_ready(int fd, std::string_view name, std::size_t& data_size
 // Removes a header that its creator left unfinished, if the name still refers to it.
 void remove_stale(int fd, const std::string& shm_name) {
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return;  // a creator or another cleaner is at it
-  struct stat mine {}, linked {};
-  std::string path = "/dev/shm" + shm_name;
-  if (::fstat(fd, &mine) == 0 && mine.st_nlink > 0 && ::stat(path.c_str(), &linked) == 0 &&
-      linked.st_ino == mine.st_ino && linked.st_dev == mine.st_dev)
-    ::shm_unlink(shm_name.c_str());
+  unlink_if_same(fd, shm_name);
   ::flock(fd, LOCK_UN);
 }
 
@@ -275,7 +310,13 @@ bool join_existing(UniqueFd& fd, std::string_view name, const std::string& shm_n
     throw SystemError("a named object of another kind has the name " + std::string(name), EINVAL);
   int slot = -1;
   {
-    HeaderLock lock(header);
+    HeaderLock lock(header, kHeaderPatience);
+    if (!lock.locked()) {
+      if (!wrecked(header))
+        throw SystemError("named object is locked and never let go: " + std::string(name), ETIMEDOUT);
+      unlink_if_same(fd.get(), shm_name);
+      return false;
+    }
     if (header->destroyed != 0) return false;
     if (prune_dead_holders(header) == 0) {
       destroy_locked(header, shm_name);
@@ -323,7 +364,50 @@ std::unique_ptr<NamedObject> open_object(std::string_view name, ObjectKind kind,
   throw SystemError("named object keeps vanishing: " + std::string(name), EAGAIN);
 }
 
+// Removes the object behind the name when it has no living holder.
+bool remove_if_orphaned(const std::string& shm_name) {
+  UniqueFd fd(::shm_open(shm_name.c_str(), O_RDWR | O_CLOEXEC, 0));
+  if (fd.get() < 0) return false;
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0 || info.st_uid != ::getuid()) return false;
+  std::size_t data_size = 0;
+  Readiness readiness = wait_until_ready(fd.get(), shm_name, data_size);
+  if (readiness == Readiness::stale) {
+    remove_stale(fd.get(), shm_name);
+    return true;
+  }
+  if (readiness != Readiness::ready) return false;
+  UniqueMap map(fd.get(), NamedObject::kDataOffset);
+  if (map.get() == nullptr) return false;
+  auto* header = static_cast<ObjectHeader*>(map.get());
+  HeaderLock lock(header, std::chrono::milliseconds(20));
+  if (!lock.locked()) {
+    if (!wrecked(header)) return false;
+    unlink_if_same(fd.get(), shm_name);
+    return true;
+  }
+  if (header->destroyed != 0 || prune_dead_holders(header) != 0) return false;
+  destroy_locked(header, shm_name);
+  return true;
+}
+
 }  // namespace
+
+std::size_t remove_orphaned_objects() noexcept {
+  std::size_t removed = 0;
+  DIR* folder = ::opendir("/dev/shm");
+  if (folder == nullptr) return 0;
+  while (dirent* entry = ::readdir(folder)) {
+    if (std::strncmp(entry->d_name, "ztl+", 4) != 0) continue;
+    try {
+      if (remove_if_orphaned(std::string("/") + entry->d_name)) ++removed;
+    } catch (...) {
+      // Not one of ours after all, or busy: leave it.
+    }
+  }
+  ::closedir(folder);
+  return removed;
+}
 
 NamedObject::NamedObject(const Parts& parts) noexcept
     : name_(parts.name),
@@ -348,14 +432,16 @@ std::unique_ptr<NamedObject> NamedObject::open(std::string_view name, ObjectKind
 NamedObject::~NamedObject() {
   // A forked child inherits the mapping but was never a holder: it only unmaps.
   if (opener_pid_ == ::getpid()) {
-    int result = ::pthread_mutex_lock(&header_->lock);
-    if (result == EOWNERDEAD) result = ::pthread_mutex_consistent(&header_->lock);
-    if (result == 0) {
-      if (slot_ >= 0 && header_->holders[slot_].pid == opener_pid_) header_->holders[slot_].pid = 0;
-      // The closer that leaves no living holder unlinks the name.
-      if (prune_dead_holders(header_) == 0 && header_->destroyed == 0)
-        destroy_locked(header_, shm_name_);
-      ::pthread_mutex_unlock(&header_->lock);
+    try {
+      HeaderLock lock(header_, kHeaderPatience);
+      if (lock.locked()) {
+        if (slot_ >= 0 && header_->holders[slot_].pid == opener_pid_) header_->holders[slot_].pid = 0;
+        // The closer that leaves no living holder unlinks the name.
+        if (prune_dead_holders(header_) == 0 && header_->destroyed == 0)
+          destroy_locked(header_, shm_name_);
+      }
+    } catch (...) {
+      // Closing cannot fail; the next opener drops our entry as dead.
     }
   }
   ::munmap(header_, map_length_);

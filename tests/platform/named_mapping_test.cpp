@@ -1,9 +1,11 @@
 #include "platform/error.h"
 #include "platform/kernel_namespace.h"
 #include "platform/named_mapping.h"
+#include "platform/orphaned_objects.h"
 #include "test_support.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -95,6 +97,30 @@ TEST(NamedMapping, ObjectOfAKilledHolderIsNotInherited) {
   auto fresh = NamedMapping::create_or_open("orphan", 256);
   auto view = fresh.view();
   for (std::size_t i = 0; i < 256; ++i) ASSERT_EQ(view.data()[i], 0) << i;
+}
+
+TEST(NamedMapping, SweepRemovesOnlyOrphanedObjects) {
+  ScopedNamespace ns;
+  leave_object_of_killed_holder("swept");
+  auto alive = NamedMapping::create_or_open("kept", 64);
+  EXPECT_GE(remove_orphaned_objects(), 1u);
+  EXPECT_FALSE(shm_exists("swept"));
+  EXPECT_TRUE(shm_exists("kept"));
+
+  // A header lock whose owner died without the kernel handing it over must not
+  // make the sweep (or an open) wait for ever.
+  leave_object_of_killed_holder("wrecked");
+  {
+    int fd = ::open(("/dev/shm" + shm_name_for("wrecked")).c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    pid_t gone = test::start_child([] { return 0; });
+    test::wait_child(gone);
+    int word = gone;
+    ASSERT_EQ(::pwrite(fd, &word, sizeof word, 32), static_cast<ssize_t>(sizeof word));
+    ::close(fd);
+  }
+  EXPECT_GE(remove_orphaned_objects(), 1u);
+  EXPECT_FALSE(shm_exists("wrecked"));
 }
 
 TEST(NamedMapping, NamespacesAreKeptApart) {

@@ -1,0 +1,14 @@
+// Named objects whose holders all died stay in /dev/shm until their name is
+// used again. This sweep removes them at once, for every namespace of this
+// user: a host calls it at start-up, test programs when they end.
+#pragma once
+
+#include <cstddef>
+
+namespace platform {
+
+// Returns how many objects it removed. Objects with a living holder, and objects
+// of other programs or users, are left alone.
+std::size_t remove_orphaned_objects() noexcept;
+
+}  // namespace platform
