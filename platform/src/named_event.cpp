@@ -18,7 +18,9 @@ using std::chrono::steady_clock;
 
 // Lives in the object's data area.
 struct EventState {
-  std::atomic<std::uint32_t> signaled;  // the futex word: 1 = set
+  // The futex word: kSet while set; kInterrupt while an interrupt waits for the
+  // waiter (see interrupt()).
+  std::atomic<std::uint32_t> signaled;
   std::atomic<std::uint32_t> waiters;   // sleepers, so that set skips the wake when none
 };
 static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
@@ -29,9 +31,19 @@ EventState& state_of(const NamedObject& object) {
   return *static_cast<EventState*>(object.data());
 }
 
+constexpr std::uint32_t kSet = 1;
+constexpr std::uint32_t kInterrupt = 2;
+
 bool try_consume(EventState& state) {
-  std::uint32_t expected = 1;
-  return state.signaled.compare_exchange_strong(expected, 0, std::memory_order_seq_cst);
+  std::uint32_t word = state.signaled.load(std::memory_order_seq_cst);
+  while ((word & kSet) != 0) {
+    if (state.signaled.compare_exchange_weak(word, word & ~kSet, std::memory_order_seq_cst)) return true;
+  }
+  return false;
+}
+
+bool try_take_interrupt(EventState& state) {
+  return (state.signaled.fetch_and(~kInterrupt, std::memory_order_seq_cst) & kInterrupt) != 0;
 }
 
 // Spinning only pays when the setter can run at the same time on another CPU;
@@ -54,7 +66,9 @@ constexpr auto kPeerSlice = std::chrono::milliseconds(50);
 bool spin_for_signal(EventState& state) {
   const auto until = steady_clock::now() + kSpinLimit;
   for (int round = 1;; ++round) {
-    if (state.signaled.load(std::memory_order_relaxed) != 0 && try_consume(state)) return true;
+    const std::uint32_t word = state.signaled.load(std::memory_order_relaxed);
+    if ((word & kSet) != 0 && try_consume(state)) return true;
+    if ((word & kInterrupt) != 0) return false;
     __builtin_ia32_pause();
     if (round % 8 == 0 && steady_clock::now() >= until) return false;
   }
@@ -113,13 +127,23 @@ const std::string& NamedEvent::name() const noexcept { return object_->name(); }
 void NamedEvent::set() {
   EventState& state = state_of(*object_);
   // Setting a set event changes nothing; its waker (if any) has been sent already.
-  if (state.signaled.exchange(1, std::memory_order_seq_cst) != 0) return;
+  if ((state.signaled.fetch_or(kSet, std::memory_order_seq_cst) & kSet) != 0) return;
   // seq_cst on both sides: either we see the waiter, or the waiter sees the 1.
   if (state.waiters.load(std::memory_order_seq_cst) != 0) detail::futex_wake(&state.signaled, 1);
 }
 
+void NamedEvent::interrupt() {
+  EventState& state = state_of(*object_);
+  if ((state.signaled.fetch_or(kInterrupt, std::memory_order_seq_cst) & kInterrupt) != 0) return;
+  if (state.waiters.load(std::memory_order_seq_cst) != 0) detail::futex_wake(&state.signaled, INT32_MAX);
+}
+
 WaitResult NamedEvent::wait(std::chrono::milliseconds timeout) {
   return wait_until(steady_clock::now() + timeout, nullptr);
+}
+
+WaitResult NamedEvent::wait_interruptible(std::chrono::milliseconds timeout) {
+  return wait_until(steady_clock::now() + timeout, nullptr, true);
 }
 
 WaitResult NamedEvent::wait() { return wait_until(std::nullopt, nullptr); }
@@ -131,9 +155,10 @@ WaitResult NamedEvent::wait(std::chrono::milliseconds timeout, const ProcessWatc
 WaitResult NamedEvent::wait(const ProcessWatch& peer) { return wait_until(std::nullopt, &peer); }
 
 WaitResult NamedEvent::wait_until(std::optional<steady_clock::time_point> deadline,
-                                  const ProcessWatch* peer) {
+                                  const ProcessWatch* peer, bool interruptible) {
   EventState& state = state_of(*object_);
   if (try_consume(state)) return WaitResult::signaled;
+  if (interruptible && try_take_interrupt(state)) return WaitResult::interrupted;
   if (spinning_pays() && spin_for_signal(state)) return WaitResult::signaled;
 
   WaiterCount counted(state);
@@ -142,6 +167,7 @@ WaitResult NamedEvent::wait_until(std::optional<steady_clock::time_point> deadli
   bool look_at_peer = true;
   for (;;) {
     if (try_consume(state)) return WaitResult::signaled;
+    if (interruptible && try_take_interrupt(state)) return WaitResult::interrupted;
     if (look_at_peer && peer_gone(peer)) return WaitResult::peer_ended;
     std::optional<steady_clock::duration> sleep;
     if (deadline) {
@@ -152,7 +178,11 @@ WaitResult NamedEvent::wait_until(std::optional<steady_clock::time_point> deadli
     if (peer != nullptr) sleep = sleep ? std::min<steady_clock::duration>(*sleep, kPeerSlice) : kPeerSlice;
     timespec slice{};
     if (sleep) slice = to_timespec(*sleep);
-    int result = detail::futex_wait(&state.signaled, 0, sleep ? &slice : nullptr);
+    // An interrupt meant for an interruptible wait stays in the word; sleep on
+    // the word as it is, so it neither wakes this wait nor spins it.
+    const std::uint32_t word = state.signaled.load(std::memory_order_seq_cst);
+    if ((word & kSet) != 0 || (interruptible && (word & kInterrupt) != 0)) continue;
+    int result = detail::futex_wait(&state.signaled, word, sleep ? &slice : nullptr);
     look_at_peer = result == ETIMEDOUT;
   }
 }

@@ -55,7 +55,12 @@ std::optional<NamedMutex> NamedMutex::try_open(std::string_view name) {
 NamedMutex::NamedMutex(std::unique_ptr<NamedObject> object) : object_(std::move(object)) {}
 NamedMutex::NamedMutex(NamedMutex&&) noexcept = default;
 NamedMutex& NamedMutex::operator=(NamedMutex&&) noexcept = default;
-NamedMutex::~NamedMutex() = default;
+// A lock still held when the object goes is released first: the mutex sits on
+// this thread's robust list, and unmapping it while listed corrupts that list
+// (a crash here, and a lock that is never handed over to the other holders).
+NamedMutex::~NamedMutex() {
+  if (object_ && owner_pid() == ::getpid()) unlock();
+}
 
 bool NamedMutex::lock() {
   MutexState& state = state_of(*object_);

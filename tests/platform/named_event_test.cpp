@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <thread>
 
 namespace platform {
 namespace {
@@ -26,6 +27,28 @@ TEST(NamedEvent, AutoResetSemantics) {
   EXPECT_EQ(event.wait(), WaitResult::signaled);
   EXPECT_EQ(event.wait(20ms), WaitResult::timeout);
   EXPECT_THROW(NamedEvent::open("EVENT_NONE"), NotFound);
+}
+
+TEST(NamedEvent, InterruptWakesOnlyAnInterruptibleWaitAndNeverSetsTheEvent) {
+  ScopedNamespace ns;
+  auto event = NamedEvent::create_or_open("EVENT_INTERRUPT");
+  event.interrupt();
+  // A plain wait neither takes the interrupt nor spins on it.
+  EXPECT_EQ(event.wait(20ms), WaitResult::timeout);
+  EXPECT_EQ(event.wait_interruptible(0ms), WaitResult::interrupted);
+  EXPECT_EQ(event.wait_interruptible(0ms), WaitResult::timeout) << "an interrupt is taken once";
+  // A set wins over a pending interrupt, and both survive each other.
+  event.interrupt();
+  event.set();
+  EXPECT_EQ(event.wait_interruptible(0ms), WaitResult::signaled);
+  EXPECT_EQ(event.wait_interruptible(0ms), WaitResult::interrupted);
+  // Another thread's interrupt ends a wait that is already asleep.
+  std::thread waker([&] {
+    std::this_thread::sleep_for(50ms);
+    event.interrupt();
+  });
+  EXPECT_EQ(event.wait_interruptible(10s), WaitResult::interrupted);
+  waker.join();
 }
 
 TEST(NamedEvent, CreatorIsTheProcessThatMadeIt) {

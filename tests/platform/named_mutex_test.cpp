@@ -62,5 +62,22 @@ TEST(NamedMutex, DeadOwnersLockIsHandedOver) {
   mutex.unlock();
 }
 
+TEST(NamedMutex, ClosingWhileLockedReleasesTheLockForTheOthers) {
+  ScopedNamespace ns;
+  auto mutex = NamedMutex::create_or_open("MUTEX_TEST");
+  pid_t child = test::start_child([] {
+    {
+      auto held = NamedMutex::open("MUTEX_TEST");
+      held.lock();
+    }  // closed while locked: must neither crash nor keep the lock
+    auto again = NamedMutex::open("MUTEX_TEST");
+    NamedMutexLock lock(again);
+    return lock.abandoned() ? 2 : 0;
+  });
+  EXPECT_EQ(test::wait_child(child), 0);
+  NamedMutexLock lock(mutex);
+  EXPECT_FALSE(lock.abandoned());
+}
+
 }  // namespace
 }  // namespace platform

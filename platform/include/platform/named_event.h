@@ -15,7 +15,7 @@ namespace platform {
 class NamedObject;
 class ProcessWatch;
 
-enum class WaitResult { signaled, timeout, peer_ended };
+enum class WaitResult { signaled, timeout, peer_ended, interrupted };
 
 class NamedEvent {
  public:
@@ -39,6 +39,14 @@ class NamedEvent {
   WaitResult wait(std::chrono::milliseconds timeout, const ProcessWatch& peer);
   WaitResult wait(const ProcessWatch& peer);
 
+  // Wakes the current (or next) interruptible wait on this event with
+  // `interrupted`, without setting the event. Thread-safe; meant for an event
+  // with one waiting process, such as a channel's client event, whose waiter
+  // must also wake for work of its own (a child's output, its end).
+  void interrupt();
+  // As wait(timeout), but also ends with `interrupted` after interrupt().
+  WaitResult wait_interruptible(std::chrono::milliseconds timeout);
+
   // The process that created the object.
   pid_t creator_pid() const noexcept;
   const std::string& name() const noexcept;
@@ -46,7 +54,7 @@ class NamedEvent {
  private:
   explicit NamedEvent(std::unique_ptr<NamedObject> object);
   WaitResult wait_until(std::optional<std::chrono::steady_clock::time_point> deadline,
-                        const ProcessWatch* peer);
+                        const ProcessWatch* peer, bool interruptible = false);
   std::unique_ptr<NamedObject> object_;
 };
 
