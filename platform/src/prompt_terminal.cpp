@@ -40,6 +40,12 @@ class TerminalFrontEnd final : public FrontEnd {
  public:
   Answer message_box(std::string_view text, std::string_view caption, Buttons buttons,
                      Icon icon) override {
+    // A box with only OK is a notice: shown, never waited for, so a terminal
+    // run is not held up and a run without a terminal still tells the user.
+    if (buttons == Buttons::ok) {
+      std::fputs((std::string(caption) + icon_word(icon) + ": " + std::string(text) + "\n").c_str(), stderr);
+      return Answer::ok;
+    }
     std::string shown = std::string(caption) + icon_word(icon) + "\n" + std::string(text) + "\n";
     std::fputs(shown.c_str(), stderr);
     int tty = ::open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
@@ -51,10 +57,6 @@ class TerminalFrontEnd final : public FrontEnd {
     std::fflush(stderr);
     std::optional<std::string> line = read_line(tty);
     ::close(tty);
-    // Enter alone accepts a box that has only OK.
-    if (line && line->find_first_not_of(" \t\r") == std::string::npos && buttons == Buttons::ok) {
-      return Answer::ok;
-    }
     return detail::fit_answer(line ? detail::parse_answer(*line) : std::nullopt, buttons);
   }
 };

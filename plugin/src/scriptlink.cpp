@@ -40,7 +40,15 @@ TScriptlink::TScriptlink(bool station) : commands_(TCommandArray::WithBuiltins()
   LoadUserCommands(commands_);
   // The notify window comes before the wait thread: the thread is given the
   // window it posts to, so the window must exist when the first script knocks.
-  notify_window_ = std::make_unique<TNotifyWindowForm>([this] { ServeExternalScript(); });
+  // The message arrives inside the host's message processing: a failure is
+  // reported here, never thrown into the host.
+  notify_window_ = std::make_unique<TNotifyWindowForm>([this] {
+    try {
+      ServeExternalScript();
+    } catch (const std::exception& error) {
+      ReportError(error.what());
+    }
+  });
   if (station) wait_thread_ = std::make_unique<TWaitThread>(notify_window_->handle());
   announcement_ = CreateAnnouncementMapping();
 }
@@ -51,22 +59,6 @@ TScriptlink::~TScriptlink() {
   wait_thread_.reset();
   announcement_.reset();
   notify_window_.reset();
-}
-
-void TScriptlink::ServeExternalScript() {
-  // TODO(lead): busy question, channel object, host-wait event, ServeProcess.
-}
-
-bool TScriptlink::RunCommand(std::uint32_t n, const ZtlRunParams* params) {
-  (void)params;
-  if (n == kHelpCommandNumber) {
-    ShowHelp(0, PluginPath(), "First.html");
-    return false;
-  }
-  if (n < kFirstUserCommandNumber && n != kMacroExecCommandNumber) return false;
-  // TODO(lead): n = 0 (script list dialog or run parameter block) and n >= 10
-  // (user command through FindCommand), both behind the busy question.
-  return false;
 }
 
 }  // namespace scriptlink

@@ -17,6 +17,7 @@
 namespace scriptlink {
 
 class CommandListDialog;
+class TCommToRuby;
 
 class TScriptlink {
  public:
@@ -47,6 +48,8 @@ class TScriptlink {
   // Called on the main thread when the notify window receives the
   // external-script message.
   void ServeExternalScript();
+  // The channel object of the run in progress, or null.
+  TCommToRuby* CurrentChannel() const noexcept { return current_channel_; }
   // Null when the mapping could not be made at start-up; a run that needs it
   // reports that.
   const platform::NamedMapping* AnnouncementMapping() const noexcept {
@@ -54,11 +57,19 @@ class TScriptlink {
   }
 
  private:
+  class ChannelScope;
+
+  void RunUserCommand(std::uint32_t n);
+  void RunScriptCommand(const ZtlRunParams* params);
+  // The busy question; on "Yes" the running script is terminated. True for Yes.
+  bool AskToTerminateRunningScript();
+
   TCommandArray commands_;
   std::unique_ptr<TWaitThread> wait_thread_;
   bool busy_ = false;
   std::optional<platform::NamedMapping> announcement_;
   std::unique_ptr<TNotifyWindowForm> notify_window_;
+  TCommToRuby* current_channel_ = nullptr;
 };
 
 // The dialog side of EditCommands; the real dialog shows widgets, tests

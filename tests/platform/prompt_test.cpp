@@ -115,5 +115,19 @@ TEST(TerminalPrompt, WithoutATerminalFailsLoudlyAfterShowingTheText) {
   EXPECT_NE(text.find("このスクリプトを止めますか?"), std::string::npos) << text;
 }
 
+TEST(TerminalPrompt, ANoticeIsShownAndNeverWaitedFor) {
+  ScopedVariable no_answers(kAnswersVariable, std::nullopt);
+  ScratchFolder folder;
+  std::string shown = folder / "stderr";
+  int code = test::run_in_child([&shown] {
+    ::setsid();
+    int fd = ::open(shown.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(fd, STDERR_FILENO);
+    return front_end().message_box("Script not found", "Scriptlink", Buttons::ok, Icon::none) == Answer::ok ? 0 : 3;
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(test::file_text(shown), "Scriptlink: Script not found\n");
+}
+
 }  // namespace
 }  // namespace platform::prompt

@@ -124,12 +124,32 @@ void serve_station() {
   clear_interrupt();
 }
 
+// Host commands named after a plug-in command run it, as the host's menus would.
+void offer_plugin_commands(const PluginHost& plugin) {
+  set_plugin_command_handler([&plugin](const std::string& name) {
+    const ZtlPluginInfo* info = plugin.info();
+    if (info == nullptr || info->commands == nullptr) return false;
+    for (std::int32_t i = 0; i < info->command_count && info->commands[i] != nullptr; ++i) {
+      const ZtlCommandEntry* entry = info->commands[i];
+      if (entry->name != nullptr && name == entry->name) {
+        plugin.entry().Execute(entry->number, nullptr);
+        return true;
+      }
+    }
+    return false;
+  });
+}
+
 int run_command(const Options& options) {
   if (options.command == "clipboard") {
     std::fputs(platform::clipboard::get_text().c_str(), stdout);
     return kExitOk;
   }
   PluginHost plugin(find_plugin(options));
+  offer_plugin_commands(plugin);
+  struct Withdraw {
+    ~Withdraw() { set_plugin_command_handler({}); }
+  } withdraw;
   if (options.command == "commands") print_commands(plugin);
   if (options.command == "version") print_version(plugin);
   if (options.command == "run") run_script(plugin, options.run);

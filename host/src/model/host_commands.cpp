@@ -16,6 +16,11 @@ std::function<void()>& save_handler() {
   return handler;
 }
 
+std::function<bool(const std::string&)>& plugin_command_handler() {
+  static std::function<bool(const std::string&)> handler;
+  return handler;
+}
+
 bool new_child(ItemKind kind, const std::vector<std::string>& arguments) {
   Session& s = session();
   const Handle made = s.add_item(s.current_folder(), kind);
@@ -46,7 +51,7 @@ bool run_known(const std::string& name, const std::vector<std::string>& argument
     if (save_handler()) save_handler()();
     return true;
   }
-  return false;
+  return plugin_command_handler() && plugin_command_handler()(name);
 }
 
 }  // namespace
@@ -56,6 +61,10 @@ std::int32_t run_host_command(const std::string& name, bool shift, const std::ve
   while (!record.arguments.empty() && record.arguments.back().empty()) record.arguments.pop_back();
   log().push_back(record);
   return run_known(name, record.arguments) ? -1 : 0;
+}
+
+void set_plugin_command_handler(std::function<bool(const std::string&)> handler) {
+  plugin_command_handler() = std::move(handler);
 }
 
 void set_save_handler(std::function<void()> handler) { save_handler() = std::move(handler); }

@@ -21,6 +21,11 @@ struct CommandRecord {
 // Returns -1 when a known command ran, 0 otherwise.
 std::int32_t run_host_command(const std::string& name, bool shift, const std::vector<std::string>& arguments);
 
+// A name that is one of the loaded plug-in's command identifiers runs that
+// plug-in command (also while a script of the plug-in runs); the command line
+// installs the handler, which returns false for names it does not know.
+void set_plugin_command_handler(std::function<bool(const std::string& name)> handler);
+
 // "Save" calls this; the command line installs the project file writer.
 void set_save_handler(std::function<void()> handler);
 

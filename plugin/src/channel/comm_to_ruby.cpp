@@ -49,7 +49,9 @@ class TCommToRuby::MappingTransport final : public ChannelTransport {
   }
 
   bool wait_for_request(std::chrono::milliseconds timeout) override {
-    return owner_.client_event_.wait(timeout) != platform::WaitResult::timeout;
+    // An interrupt (the run has output to read, or its script ended) ends the
+    // wait like a time-out; the next dispatch serves a request still pending.
+    return owner_.client_event_.wait_interruptible(timeout) == platform::WaitResult::signaled;
   }
 
   void begin_exchange() override {
@@ -164,6 +166,10 @@ void TCommToRuby::ServeProcess(pid_t process_id) {
 }
 
 void TCommToRuby::AttachProcess(platform::ProcessHandle process) { process_ = std::move(process); }
+
+void TCommToRuby::DetachProcess() noexcept { process_.reset(); }
+
+void TCommToRuby::InterruptDispatch() { client_event_.interrupt(); }
 
 void TCommToRuby::TerminateScript() {
   if (!process_) return;

@@ -50,6 +50,12 @@ class TCommToRuby {
   // the channel object if still held.
   void AttachProcess(platform::ProcessHandle process);
   bool HasProcess() const noexcept { return process_.has_value(); }
+  // Forgets the held process without touching it (it has ended).
+  void DetachProcess() noexcept;
+  // Ends a DispatchRequests that waits for a request now, or the next one,
+  // without serving anything. Thread-safe: the run's watcher calls it when the
+  // script's output or end wants attention.
+  void InterruptDispatch();
   // Terminates the held process (exit code 0) and forgets it.
   void TerminateScript();
 

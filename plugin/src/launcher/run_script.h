@@ -1,0 +1,19 @@
+// RunScript: runs one script file with the channel object's settings, serves
+// its requests while it runs, and delivers its captured output.
+#pragma once
+
+#include <string>
+
+namespace scriptlink {
+
+class TCommToRuby;
+
+// Errors that prevent the start are shown to the user and end the run; a
+// channel failure while the script runs ends the script, the output so far is
+// still delivered, and the failure is then thrown. Always returns false.
+bool RunScript(TCommToRuby& channel, const std::string& script_path);
+
+// The wait form's cancel callback: asks the run in progress to stop.
+int32_t CancelRunCallback();
+
+}  // namespace scriptlink
