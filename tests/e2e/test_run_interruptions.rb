@@ -1,0 +1,171 @@
+# A run that is interrupted: another command or script while it is active
+# (the busy question), help during it, the wait form's cancel (Ctrl-C), and a
+# script that dies in the middle of a long request.
+require "e2e_support"
+
+class TestRunInterruptions < E2E::Case
+  SIXTEEN_MIB = 16 * 1024 * 1024
+
+  def setup
+    super
+    @second_ran = scratch("second-ran")
+    write_script("second.rb", "File.write(#{@second_ran.inspect}, 'yes')\n")
+    write_command_file(command_record(number: 10, script: "second.rb", clipboard: true))
+  end
+
+  # Asks the host to run another command from inside the run, then goes on.
+  def write_first_script(command)
+    write_script("first.rb", <<~RUBY)
+      $stdout.sync = true
+      require "ztl"
+      puts "before"
+      puts "answered \#{Ztl.ztl_exec_command(#{command.inspect}).inspect}"
+      puts "after"
+    RUBY
+  end
+
+  def busy_prompt(answer) = { caption: prompts.first&.fetch(:caption), text: E2E::BUSY_QUESTION, answer: answer }
+
+  def test_yes_to_the_busy_question_kills_the_run_and_delivers_what_it_wrote
+    write_first_script("Scriptlink_ExtCommand10")
+    answers("yes")
+    out = scratch("out.txt")
+    host_ok("run", "first.rb", "--output", out)
+    assert_equal "before\n", File.binread(out)
+    assert_equal [busy_prompt("yes")], prompts
+    refute File.exist?(@second_ran), "the second command is not started"
+
+    write_script("hello.rb", "puts 'hello'\n")
+    host_ok("run", "hello.rb", "--output", out)
+    assert_equal "hello\n", File.binread(out)
+  end
+
+  def test_cancel_to_the_busy_question_leaves_the_run_untouched
+    write_first_script("Scriptlink_ExtCommand10")
+    answers("cancel")
+    out = scratch("out.txt")
+    host_ok("run", "first.rb", "--output", out)
+    assert_equal "before\nanswered true\nafter\n", File.binread(out)
+    assert_equal [busy_prompt("cancel")], prompts
+    refute File.exist?(@second_ran)
+  end
+
+  def test_help_opens_while_a_run_is_active
+    write_first_script("Scriptlink_Help")
+    out = scratch("out.txt")
+    host_ok("run", "first.rb", "--output", out)
+    assert_equal "before\nanswered true\nafter\n", File.binread(out)
+    assert_equal [File.join(E2E::STAGE, "Help", "First.html")], shell_opened
+    assert_empty prompts
+  end
+
+  # The host of a run is a station too: a script that knocks meanwhile meets
+  # the busy question and is not served.
+  def test_an_external_script_during_a_run_meets_the_busy_question
+    ready = scratch("ready")
+    go = scratch("go")
+    write_script("waits.rb", <<~RUBY)
+      $stdout.sync = true
+      require "ztl"
+      File.write(#{ready.inspect}, "x")
+      sleep 0.01 until File.exist?(#{go.inspect})
+      puts "finished \#{Ztl.ztl_version}"
+    RUBY
+    answers("cancel")
+    out = scratch("out.txt")
+    run = start_host("run", "waits.rb", "--output", out)
+    wait_for_file(ready, "the run to start")
+    knocked = external("begin\n require 'ztl'\n puts 'served'\nrescue Ztl::Error => e\n puts e.message\nend\n")
+    assert_equal "Can't connect to Zentrella[1]\nCan't connect to Zentrella[1]\n", knocked.out
+    File.write(go, "x")
+    assert finish(run).ok?, run.err
+    assert_equal "finished #{printed_versions.first}\n", File.binread(out)
+    assert_equal [busy_prompt("cancel")], prompts
+  end
+
+  def test_yes_to_a_knocking_script_kills_the_run
+    ready = scratch("ready")
+    write_script("waits.rb", <<~RUBY)
+      $stdout.sync = true
+      require "ztl"
+      puts "waiting"
+      File.write(#{ready.inspect}, "x")
+      sleep 30
+    RUBY
+    answers("yes")
+    out = scratch("out.txt")
+    run = start_host("run", "waits.rb", "--output", out)
+    wait_for_file(ready, "the run to start")
+    external("begin\n require 'ztl'\nrescue Ztl::Error\nend\n")
+    assert finish(run).ok?, run.err
+    assert_equal "waiting\n", File.binread(out)
+    assert_equal [busy_prompt("yes")], prompts
+  end
+
+  # A station keeps its busy flag right: after the busy question killed one
+  # script, the next one is served.
+  def test_a_station_serves_again_after_the_busy_question_killed_a_script
+    version = printed_versions.first
+    answers("yes")
+    start_station
+    killed = external(<<~RUBY)
+      $stdout.sync = true
+      require "ztl"
+      puts "connected"
+      Ztl.ztl_exec_command("Scriptlink_ExtCommand10")
+      puts "survived"
+    RUBY
+    assert_equal "connected\n", killed.out, killed.describe
+    assert_equal [busy_prompt("yes")], prompts
+    served = external("require 'ztl'\np Ztl.ztl_version\n")
+    assert_equal "#{version}\n", served.out, served.describe
+    refute File.exist?(@second_ran)
+  end
+
+  def test_ctrl_c_cancels_a_captured_run_and_delivers_its_output
+    ready = scratch("ready")
+    write_script("sleeps.rb", <<~RUBY)
+      $stdout.sync = true
+      puts "started"
+      File.write(#{ready.inspect}, Process.pid.to_s)
+      sleep 30
+      puts "not reached"
+    RUBY
+    out = scratch("out.txt")
+    run = start_host("run", "sleeps.rb", "--output", out)
+    wait_until("the script to start") { File.exist?(ready) && !File.read(ready).empty? }
+    script_pid = Integer(File.read(ready))
+    run.signal(:INT)
+    result = finish(run)
+    assert result.ok?, result.describe
+    assert_equal "started\n", File.binread(out)
+    wait_until("the script to be gone") { !process_alive?(script_pid) }
+  end
+
+  def test_a_script_that_dies_inside_a_long_request_ends_its_run
+    write_script("dies.rb", <<~RUBY)
+      $stdout.sync = true
+      require "ztl"
+      puts "partial"
+      me = Process.pid
+      fork { sleep 0.1; Process.kill(:KILL, me); exit! }
+      payload = "a" * #{SIXTEEN_MIB}
+      loop { Ztl.ztl_exec_command("x", payload) }
+    RUBY
+    out = scratch("out.txt")
+    result = host("run", "dies.rb", "--output", out)
+    assert result.ok?, result.describe
+    assert_equal "partial\n", File.binread(out)
+
+    write_script("hello.rb", "require 'ztl'\nputs Ztl.ztl_version\n")
+    host_ok("run", "hello.rb", "--output", out)
+    assert_equal "#{printed_versions.first}\n", File.binread(out)
+  end
+
+  def process_alive?(pid)
+    Process.kill(0, pid)
+    !File.read("/proc/#{pid}/stat").split[2].start_with?("Z")
+  rescue Errno::ESRCH, Errno::ENOENT
+    false
+  end
+end
