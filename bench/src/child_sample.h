@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "measure.h"
 
@@ -12,5 +13,6 @@ namespace bench {
 // The child inherits this process's CPU placement. A throw in the child is
 // rethrown here with its message.
 Sample sample_in_child(const std::function<Sample()>& measurement);
+std::vector<Sample> samples_in_child(const std::function<std::vector<Sample>()>& measurement);
 
 }  // namespace bench

@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "baselines.h"
+#include "side_by_side.h"
 #include "real_channel.h"
 #include "report.h"
 
@@ -63,56 +63,70 @@ std::vector<Placement> placements() {
   return {one_cpu()};
 }
 
+// Measures a placement with the real channel, or (when it is missing or
+// fails) the baselines alone, so that they are printed either way.
+template <class Figures>
+std::optional<Figures> with_real_if_possible(const std::function<Figures(bool)>& measure_with,
+                                             std::string_view real_label) {
+  const std::string missing = real_channel_missing();
+  if (missing.empty()) {
+    try {
+      return measure_with(true);
+    } catch (const std::exception& e) {
+      std::cout << "    " << real_label << ": FAILED: " << e.what() << '\n';
+      ++failures;
+    }
+  }
+  try {
+    return measure_with(false);
+  } catch (const std::exception& e) {
+    std::cout << "    baselines: FAILED: " << e.what() << '\n';
+    ++failures;
+    return std::nullopt;
+  }
+}
+
 void small_round_trips(const Placement& placement, const Budget& budget) {
   print_placement(placement.label);
-  const auto raw = attempt("raw futex", [&] { return raw_round_trip(placement, WaitStyle::sleep, budget); });
-  if (raw) print_latency("raw futex ping-pong (baseline 1)", *raw);
-  const auto sock = attempt("unix socket", [&] { return socket_round_trip(placement, budget); });
-  if (sock) print_latency("unix socket ping-pong (baseline 2)", *sock);
-  std::optional<Sample> spin;
-  if (placement.parallel()) {
-    spin = attempt("spin-then-sleep", [&] { return raw_round_trip(placement, WaitStyle::spin_then_sleep, budget); });
-    if (spin) print_latency("spin-then-sleep futex (10 us spin)", *spin);
-  }
-  const std::string missing = real_channel_missing();
-  if (!missing.empty()) {
-    print_unavailable("real channel (SendRequest + dispatch)", missing);
+  const char* real_label = "real channel (SendRequest + dispatch)";
+  const auto figures = with_real_if_possible<RoundTrips>(
+      [&](bool with_real) { return measure_round_trips(placement, with_real, budget); }, real_label);
+  if (!figures) return;
+  print_latency("raw futex ping-pong (baseline 1)", figures->raw);
+  print_latency("unix socket ping-pong (baseline 2)", figures->socket);
+  if (figures->spin) print_latency("spin-then-sleep futex (10 us spin)", *figures->spin);
+  if (!figures->real) {
+    const std::string missing = real_channel_missing();
+    if (!missing.empty()) print_unavailable(real_label, missing);
     return;
   }
-  const auto real = attempt("real channel", [&] { return real_round_trip(placement, budget); });
-  if (!real) return;
-  print_latency("real channel (SendRequest + dispatch)", *real);
-  if (raw) print_ratio(real->median() / raw->median(), "raw futex", Target{Goal::at_most, 1.5});
-  if (sock) print_ratio(real->median() / sock->median(), "unix socket", Target{Goal::below, 1.0});
-  if (spin) print_ratio(real->median() / spin->median(), "spin-then-sleep futex");
+  const Sample& real = *figures->real;
+  print_latency(real_label, real);
+  print_ratio(real.median() / figures->raw.median(), "raw futex", Target{Goal::at_most, 1.5});
+  print_ratio(real.median() / figures->socket.median(), "unix socket", Target{Goal::below, 1.0});
+  if (figures->spin) print_ratio(real.median() / figures->spin->median(), "spin-then-sleep futex");
 }
 
 void bulk_replies(const Placement& placement, const Budget& budget) {
   print_placement(placement.label);
+  const char* real_label = "real channel (WriteReply + SendRequest)";
   const double bytes = static_cast<double>(kBulkBytes);
-  const auto raw = attempt("raw chunked", [&] { return raw_bulk(placement, WaitStyle::sleep, kBulkBytes, budget); });
-  if (raw) print_throughput("raw chunked futex (8192-byte frame)", *raw, bytes);
-  std::optional<Sample> spin;
-  if (placement.parallel()) {
-    spin = attempt("spin-then-sleep chunked",
-                   [&] { return raw_bulk(placement, WaitStyle::spin_then_sleep, kBulkBytes, budget); });
-    if (spin) print_throughput("spin-then-sleep chunked (10 us spin)", *spin, bytes);
-  }
-  const std::string missing = real_channel_missing();
-  if (!missing.empty()) {
-    print_unavailable("real channel (WriteReply + SendRequest)", missing);
+  const auto figures = with_real_if_possible<BulkReplies>(
+      [&](bool with_real) { return measure_bulk_replies(placement, with_real, budget); }, real_label);
+  if (!figures) return;
+  print_throughput("raw chunked futex (8192-byte frame)", figures->raw, bytes);
+  if (figures->spin) print_throughput("spin-then-sleep chunked (10 us spin)", *figures->spin, bytes);
+  if (!figures->real || !figures->list) {
+    const std::string missing = real_channel_missing();
+    if (!missing.empty()) print_unavailable(real_label, missing);
     return;
   }
-  const auto real = attempt("real channel", [&] { return real_bulk(placement, kBulkBytes, budget); });
-  if (!real) return;
-  print_throughput("real channel (WriteReply + SendRequest)", *real, bytes);
-  // Throughput ratio: the raw time over the real time.
-  if (raw) print_ratio(raw->median() / real->median(), "raw chunked throughput", Target{Goal::at_least, 0.7});
-  if (spin) print_ratio(spin->median() / real->median(), "spin-then-sleep chunked throughput");
-  const auto list = attempt("item list", [&] { return real_item_list(placement, kBulkBytes, budget); });
-  if (!list) return;
-  print_throughput("same bytes as an item list (request 1, sel. 9)", *list, bytes);
-  if (raw) print_ratio(raw->median() / list->median(), "raw chunked throughput (handler included)");
+  // Throughput ratios: the baseline's time over the real time.
+  print_throughput(real_label, *figures->real, bytes);
+  print_ratio(figures->raw.median() / figures->real->median(), "raw chunked throughput", Target{Goal::at_least, 0.7});
+  if (figures->spin) print_ratio(figures->spin->median() / figures->real->median(), "spin-then-sleep chunked throughput");
+  print_throughput("item list, same bytes (request 1, sel. 9)", *figures->list, bytes);
+  print_ratio(figures->raw.median() / figures->list->median(), "raw chunked throughput (handler included)");
 }
 
 // (c), (d), (e) need the staged system; the driver prints its own lines.
@@ -167,7 +181,8 @@ int run(const Options& options) {
   const Budgets budgets = budgets_for(options);
   print_title("Channel benchmark");
   print_note("figures are medians of " + std::to_string(budgets.small.runs) +
-             " runs after a warm-up; ratios are against baselines of this run; targets are informational");
+             " runs after a warm-up, the runs of a placement taking turns;");
+  print_note("ratios are against baselines of this run; targets are informational");
   print_note("the spin-then-sleep lines with one CPU each are the stretch floor; where both sides share");
   print_note("two CPUs the scheduler often keeps them on one, and spinning there only delays the sleep");
   if (!two_cpus_online()) print_note("only one CPU online: the two-CPU placements are left out");
@@ -181,7 +196,7 @@ int run(const Options& options) {
   if (options.system) {
     print_section("whole system (staged host, plug-in and extension)");
     const auto raw_unpinned =
-        attempt("raw futex", [&] { return raw_round_trip(unpinned(), WaitStyle::sleep, budgets.small); });
+        attempt("raw futex", [&] { return measure_round_trips(unpinned(), false, budgets.small).raw; });
     if (raw_unpinned) print_latency("raw futex ping-pong, unpinned (reference)", *raw_unpinned);
     run_system_driver(options, raw_unpinned);
   }

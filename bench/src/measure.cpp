@@ -39,19 +39,30 @@ double warm_up(const std::function<void(std::size_t)>& op, const Budget& budget)
   return spent / static_cast<double>(done);
 }
 
+std::size_t ops_per_run(double seconds_per_op, const Budget& budget) {
+  const double run_seconds = std::chrono::duration<double>(budget.run_length).count();
+  return static_cast<std::size_t>(std::clamp(run_seconds / std::max(seconds_per_op, 1e-12), 1.0,
+                                             static_cast<double>(budget.max_ops_per_run)));
+}
+
 }  // namespace
 
-Sample measure(const std::function<void(std::size_t)>& op, const Budget& budget) {
+std::vector<Sample> measure_interleaved(const std::vector<std::function<void(std::size_t)>>& ops,
+                                        const Budget& budget) {
   if (budget.runs < 1) throw std::invalid_argument("a measurement needs at least one run");
-  const double per_op = warm_up(op, budget);
-  const double run_seconds = std::chrono::duration<double>(budget.run_length).count();
-  const auto ops = static_cast<std::size_t>(
-      std::clamp(run_seconds / std::max(per_op, 1e-12), 1.0, static_cast<double>(budget.max_ops_per_run)));
-  Sample sample;
+  std::vector<std::size_t> counts;
+  for (const auto& op : ops) counts.push_back(ops_per_run(warm_up(op, budget), budget));
+  std::vector<Sample> samples(ops.size());
   for (int run = 0; run < budget.runs; ++run) {
-    sample.per_op.push_back(seconds_of([&] { op(ops); }) / static_cast<double>(ops));
+    for (std::size_t i = 0; i < ops.size(); ++i) {
+      samples[i].per_op.push_back(seconds_of([&] { ops[i](counts[i]); }) / static_cast<double>(counts[i]));
+    }
   }
-  return sample;
+  return samples;
+}
+
+Sample measure(const std::function<void(std::size_t)>& op, const Budget& budget) {
+  return measure_interleaved({op}, budget).front();
 }
 
 }  // namespace bench

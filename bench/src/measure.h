@@ -31,6 +31,12 @@ double median_of(std::vector<double> values);
 // rate, from which each run gets an operation count close to run_length.
 Sample measure(const std::function<void(std::size_t)>& op, const Budget& budget = {});
 
+// Several operations measured side by side: each is warmed up, then the runs
+// take turns (run 1 of each, run 2 of each, ...), so that a change in the load
+// of a shared machine falls on all of them alike and their ratios hold.
+std::vector<Sample> measure_interleaved(const std::vector<std::function<void(std::size_t)>>& ops,
+                                        const Budget& budget = {});
+
 // Times one call of fn, in seconds.
 double seconds_of(const std::function<void()>& fn);
 

@@ -1,5 +1,4 @@
-// Built instead of the real measurements while the channel's two sides are not
-// in the tree yet.
+// Built instead of the real channel while its two sides are not in the tree.
 #include <stdexcept>
 
 #include "real_channel.h"
@@ -8,10 +7,17 @@ namespace bench {
 
 std::string real_channel_missing() { return "the channel client or the plug-in dispatch is not built yet"; }
 
-Sample real_round_trip(const Placement&, const Budget&) { throw std::logic_error(real_channel_missing()); }
-Sample real_bulk(const Placement&, std::size_t, const Budget&) { throw std::logic_error(real_channel_missing()); }
-Sample real_item_list(const Placement&, std::size_t, const Budget&) {
-  throw std::logic_error(real_channel_missing());
-}
+struct RealHost::State {};
+RealHost::RealHost(const CpuSet&, std::size_t) { throw std::logic_error(real_channel_missing()); }
+RealHost::~RealHost() = default;
+void RealHost::stop() {}
+
+struct RealClient::State {};
+RealClient::RealClient() { throw std::logic_error(real_channel_missing()); }
+RealClient::~RealClient() = default;
+void RealClient::round_trips(std::size_t) {}
+void RealClient::bulk_replies(std::size_t) {}
+void RealClient::item_lists(std::size_t) {}
+bool RealClient::bulk_replies_intact(std::size_t) const { return false; }
 
 }  // namespace bench

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "measure.h"
@@ -42,6 +43,28 @@ TEST(Measure, RejectsABudgetWithoutRuns) {
 
 TEST(Measure, AnOperationThatThrowsEndsTheMeasurement) {
   EXPECT_THROW(measure([](std::size_t) { throw std::runtime_error("wrong reply"); }), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace bench
+
+namespace bench {
+namespace {
+
+TEST(MeasureInterleaved, RunsTakeTurnsAfterEachIsWarm) {
+  std::vector<char> calls;
+  Budget budget{3, std::chrono::milliseconds(1), std::chrono::milliseconds(1), 100};
+  const auto samples = measure_interleaved(
+      {[&](std::size_t) { calls.push_back('a'); }, [&](std::size_t) { calls.push_back('b'); }}, budget);
+  ASSERT_EQ(samples.size(), 2u);
+  EXPECT_EQ(samples[0].per_op.size(), 3u);
+  EXPECT_EQ(samples[1].per_op.size(), 3u);
+  ASSERT_GE(calls.size(), 6u);
+  const std::vector<char> timed(calls.end() - 6, calls.end());
+  EXPECT_EQ(timed, (std::vector<char>{'a', 'b', 'a', 'b', 'a', 'b'}));
+  // Every warm-up of a came before the first warm-up of b.
+  const auto first_b = std::find(calls.begin(), calls.end(), 'b');
+  EXPECT_EQ(std::find(first_b, calls.end() - 6, 'a'), calls.end() - 6);
 }
 
 }  // namespace
