@@ -179,8 +179,8 @@ end
 module SystemBench
   module_function
 
-  # Prints 4 MiB in REQUESTS pieces (419 or 420 bytes each), a request before
-  # each piece when with_requests, a piece after each request when with_prints.
+  # Prints 4 MiB in REQUESTS pieces (419 or 420 bytes each), a request (the
+  # current item) before each piece when with_requests.
   def request_script(with_requests:, with_prints:)
     long = OUTPUT_BYTES % REQUESTS
     piece = OUTPUT_BYTES / REQUESTS
@@ -190,24 +190,33 @@ module SystemBench
       short_line = "x" * #{piece - 1} + "\\n"
       long_line = "x" * #{piece} + "\\n"
       #{REQUESTS}.times do |i|
-        #{with_requests ? 'ztl_version' : ''}
+        #{with_requests ? 'ztl_current_item' : ''}
         #{with_prints ? "print(i < #{long} ? long_line : short_line)" : ''}
       end
     RUBY
   end
 
-  def loop_script
+  # Times LOOP_CALLS calls of one module function after a warm-up; prints the
+  # seconds per call. check is Ruby that must hold for the function's result.
+  def loop_script(function, check)
     <<~RUBY
       require "ztl"
-      1000.times { Ztl.ztl_version }
+      1000.times { Ztl.#{function} }
       start = Process.clock_gettime(Process::CLOCK_MONOTONIC)
-      #{LOOP_CALLS}.times { Ztl.ztl_version }
+      #{LOOP_CALLS}.times { Ztl.#{function} }
       elapsed = Process.clock_gettime(Process::CLOCK_MONOTONIC) - start
-      version = Ztl.ztl_version
-      raise "ztl_version gave \#{version.inspect}" unless version.is_a?(Integer) && version > 0
+      result = Ztl.#{function}
+      raise "#{function} gave \#{result.inspect}" unless #{check}
       puts format("%.9f", elapsed / #{LOOP_CALLS})
     RUBY
   end
+
+  # The module functions timed in a loop: one that asks the host for its
+  # version, one that asks for the current item.
+  LOOPED = [
+    ["ztl_version", "result.is_a?(Integer) && result > 0"],
+    ["ztl_current_item", "result.nil? || result.is_a?(Ztl::ZtlItem)"]
+  ].freeze
 
   # An empty output may leave no file at all.
   def check_size(path, bytes)
@@ -260,11 +269,15 @@ module SystemBench
   end
 
   def module_function_loop(stage, runs, raw_round_trip_us)
-    puts "\n(e) one module function (Ztl.ztl_version) called from Ruby in a loop"
-    label = "per call, #{LOOP_CALLS} calls"
-    return print_unavailable(label, stage.missing) if stage.missing
+    puts "\n(e) one module function called from Ruby in a loop (#{LOOP_CALLS} calls a run)"
+    return print_unavailable("Ztl.ztl_version, per call", stage.missing) if stage.missing
 
-    script = stage.script("loop.rb", loop_script)
+    LOOPED.map { |function, check| time_loop(stage, runs, function, check, raw_round_trip_us) }.all?
+  end
+
+  def time_loop(stage, runs, function, check, raw_round_trip_us)
+    label = "Ztl.#{function}, per call"
+    script = stage.script("#{function}.rb", loop_script(function, check))
     out = File.join(stage.work, "loop.out")
     per_call = sample(runs) do
       stage.run_captured(script, out)
@@ -275,6 +288,7 @@ module SystemBench
     end
     print_figure(label, per_call, :us)
     print_ratio(median(per_call) * 1e6 / raw_round_trip_us, "raw futex round trip (unpinned)") if raw_round_trip_us
+    true
   rescue RunFailed => e
     print_failure(label, e)
     false

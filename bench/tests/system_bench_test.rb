@@ -32,7 +32,8 @@ class SystemBenchTest < Minitest::Test
   def test_the_request_scripts_are_valid_ruby_and_ask_the_host
     quiet = SystemBench.request_script(with_requests: true, with_prints: false)
     loud = SystemBench.request_script(with_requests: true, with_prints: true)
-    [quiet, loud, SystemBench.loop_script].each do |text|
+    loops = SystemBench::LOOPED.map { |function, check| SystemBench.loop_script(function, check) }
+    [quiet, loud, *loops].each do |text|
       _, status = Open3.capture2e(RbConfig.ruby, "-c", write("s.rb", text))
       assert status.success?, text
       assert_includes text, "require \"ztl\""
