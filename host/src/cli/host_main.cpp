@@ -10,6 +10,7 @@
 #include <platform/codepage.h>
 #include <platform/file_version.h>
 #include <platform/message_queue.h>
+#include <platform/orphaned_objects.h>
 #include <platform/paths.h>
 #include <platform/process.h>
 
@@ -174,6 +175,9 @@ int host_main(int argc, char** argv) {
     return kExitOk;
   }
   install_interrupt_handler();
+  // Objects left by a host or script that crashed would otherwise stay until
+  // their name is used again.
+  platform::remove_orphaned_objects();
   try {
     set_up_session(options);
     const int code = run_command(options);
