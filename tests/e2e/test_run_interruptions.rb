@@ -59,47 +59,46 @@ class TestRunInterruptions < E2E::Case
     assert_empty prompts
   end
 
-  # The host of a run is a station too: a script that knocks meanwhile meets
-  # the busy question and is not served.
-  def test_an_external_script_during_a_run_meets_the_busy_question
+  # While a run is active its channel is announced: a script started outside
+  # joins it, and the two take turns request by request.
+  def test_an_external_script_during_a_run_shares_its_channel
     ready = scratch("ready")
-    go = scratch("go")
-    write_script("waits.rb", <<~RUBY)
-      $stdout.sync = true
-      require "ztl"
-      File.write(#{ready.inspect}, "x")
-      sleep 0.01 until File.exist?(#{go.inspect})
-      puts "finished \#{Ztl.ztl_version}"
+    done = scratch("done")
+    checks = <<~RUBY
+      def check(rounds_left)
+        bad = 0
+        rounds = 0
+        while rounds_left.call(rounds)
+          bad += 1 unless Ztl.ztl_user_folder == #{user_folder.inspect}
+          bad += 1 unless Ztl.ztl_projects.size == #{sample_projects.size}
+          bad += 1 unless Ztl.ztl_exec_command("x", "y" * 20_000)
+          rounds += 1
+        end
+        [rounds, bad]
+      end
     RUBY
-    answers("cancel")
-    out = scratch("out.txt")
-    run = start_host("run", "waits.rb", "--output", out)
-    wait_for_file(ready, "the run to start")
-    knocked = external("begin\n require 'ztl'\n puts 'served'\nrescue Ztl::Error => e\n puts e.message\nend\n")
-    assert_equal "Can't connect to Zentrella[1]\nCan't connect to Zentrella[1]\n", knocked.out
-    File.write(go, "x")
-    assert finish(run).ok?, run.err
-    assert_equal "finished #{printed_versions.first}\n", File.binread(out)
-    assert_equal [busy_prompt("cancel")], prompts
-  end
-
-  def test_yes_to_a_knocking_script_kills_the_run
-    ready = scratch("ready")
-    write_script("waits.rb", <<~RUBY)
-      $stdout.sync = true
+    write_script("shares.rb", <<~RUBY)
       require "ztl"
-      puts "waiting"
+      #{checks}
       File.write(#{ready.inspect}, "x")
-      sleep 30
+      deadline = Time.now + 6
+      rounds, bad = check(->(_) { !File.exist?(#{done.inspect}) && Time.now < deadline })
+      puts "run: \#{bad} wrong of \#{rounds > 0 ? 'some' : 'none'}"
     RUBY
-    answers("yes")
     out = scratch("out.txt")
-    run = start_host("run", "waits.rb", "--output", out)
+    run = start_host("run", "shares.rb", "--output", out)
     wait_for_file(ready, "the run to start")
-    external("begin\n require 'ztl'\nrescue Ztl::Error\nend\n")
+    joined = external(<<~RUBY)
+      require "ztl"
+      #{checks}
+      rounds, bad = check(->(n) { n < 300 })
+      File.write(#{done.inspect}, "x")
+      puts "external: \#{bad} wrong of \#{rounds}"
+    RUBY
+    assert_equal "external: 0 wrong of 300\n", joined.out, joined.describe
     assert finish(run).ok?, run.err
-    assert_equal "waiting\n", File.binread(out)
-    assert_equal [busy_prompt("yes")], prompts
+    assert_equal "run: 0 wrong of some\n", File.binread(out)
+    assert_empty prompts
   end
 
   # A station keeps its busy flag right: after the busy question killed one
