@@ -129,4 +129,38 @@ class TestRunOutput < E2E::Case
     host_ok("exec", "12")
     assert_nil clipboard
   end
+
+  # The arguments of the script's interpreter line reach the interpreter in
+  # both forms of the command line; ruby -s turns -flag into $flag.
+  def test_interpreter_line_arguments_reach_the_interpreter
+    write_script("switch.rb", "#! ruby -s\np $flag\n")
+    assert_equal "true\n", host_ok("run", "switch.rb", "--options", "-flag").out
+    host_ok("run", "switch.rb", "--options", "-flag", "--clipboard")
+    assert_equal "true\n", clipboard
+    write_script("env.rb", "#!/usr/bin/env ruby\nputs 'named interpreter'\n")
+    host_ok("run", "env.rb", "--clipboard")
+    assert_equal "named interpreter\n", clipboard
+  end
+
+  # Hidden but not captured: the script runs and talks to the host, its output
+  # is delivered nowhere, and the run can still be cancelled.
+  def test_a_hidden_run_delivers_nothing_and_can_be_cancelled
+    ready = scratch("ready")
+    write_script("hidden.rb", <<~RUBY)
+      require "ztl"
+      puts "not shown"
+      File.write(#{ready.inspect}, Ztl.ztl_version.to_s)
+      sleep 30
+    RUBY
+    version = printed_versions.first
+    run = start_host("run", "hidden.rb", "--hide-console")
+    wait_until("the script to talk to the host") { File.exist?(ready) && !File.read(ready).empty? }
+    assert_equal version.to_s, File.read(ready)
+    run.signal(:INT)
+    result = finish(run)
+    assert result.ok?, result.describe
+    assert_equal "", result.out
+    assert_nil clipboard
+    assert_empty shell_opened
+  end
 end
