@@ -67,4 +67,18 @@ class TestModuleFunctions < E2E::Case
     assert_equal({ "shift" => [true, true, true], "focus" => [true, 3, true, 1],
                    "update" => [true] * 5, "path" => "#{E2E::STAGE}/", "user_folder" => user_folder }, got)
   end
+
+  # Under code page 932 a script's texts are the host's bytes, passed on
+  # unchanged: 表 ends in 0x5C, the full-width space is 0x81 0x40.
+  def test_texts_travel_as_code_page_bytes
+    write_script("sjis.rb", <<~'RUBY')
+      require "ztl"
+      print Ztl.ztl_exec_command("NewTask", "\x83e\x83X\x83g\x81@\x95\\".b)
+    RUBY
+    host_ok("run", "sjis.rb", "--clipboard", host_options: ["--codepage", "932"])
+    assert_equal "true", clipboard
+    titles = []
+    each_saved_item { |item| titles << item["title"] }
+    assert_includes titles, "テスト　表"
+  end
 end
