@@ -22,10 +22,11 @@ struct EventState {
   // waiter (see interrupt()).
   std::atomic<std::uint32_t> signaled;
   std::atomic<std::uint32_t> waiters;   // sleepers, so that set skips the wake when none
+  std::atomic<std::int32_t> setter_cpu; // where the last set ran, -1 before the first
 };
 static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
 
-void initialise_event(void* data, std::size_t) { new (data) EventState{{0}, {0}}; }
+void initialise_event(void* data, std::size_t) { new (data) EventState{{0}, {0}, {-1}}; }
 
 EventState& state_of(const NamedObject& object) {
   return *static_cast<EventState*>(object.data());
@@ -47,16 +48,15 @@ bool try_take_interrupt(EventState& state) {
 }
 
 // Spinning only pays when the setter can run at the same time on another CPU;
-// on one CPU it would only delay the sleep that lets the setter run. The CPUs
-// this process may use count, not those online (taskset, cgroups).
-bool spinning_pays() {
-  static const bool multi_cpu = [] {
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0) return CPU_COUNT(&allowed) > 1;
-    return ::sysconf(_SC_NPROCESSORS_ONLN) > 1;
-  }();
-  return multi_cpu;
+// on the waiter's own CPU it would only delay the sleep that lets the setter
+// run. Where the setter ran last is the guess for where it runs next: the two
+// sides of a channel take turns, so this follows them wherever the scheduler
+// or a pinning puts them.
+bool spinning_pays(const EventState& state) {
+  static const bool multi_cpu = ::sysconf(_SC_NPROCESSORS_ONLN) > 1;
+  if (!multi_cpu) return false;
+  const std::int32_t setter = state.setter_cpu.load(std::memory_order_relaxed);
+  return setter < 0 || setter != ::sched_getcpu();
 }
 
 constexpr auto kSpinLimit = std::chrono::microseconds(4);
@@ -127,6 +127,7 @@ const std::string& NamedEvent::name() const noexcept { return object_->name(); }
 void NamedEvent::set() {
   EventState& state = state_of(*object_);
   // Setting a set event changes nothing; its waker (if any) has been sent already.
+  state.setter_cpu.store(::sched_getcpu(), std::memory_order_relaxed);
   if ((state.signaled.fetch_or(kSet, std::memory_order_seq_cst) & kSet) != 0) return;
   // seq_cst on both sides: either we see the waiter, or the waiter sees the 1.
   if (state.waiters.load(std::memory_order_seq_cst) != 0) detail::futex_wake(&state.signaled, 1);
@@ -159,7 +160,7 @@ WaitResult NamedEvent::wait_until(std::optional<steady_clock::time_point> deadli
   EventState& state = state_of(*object_);
   if (try_consume(state)) return WaitResult::signaled;
   if (interruptible && try_take_interrupt(state)) return WaitResult::interrupted;
-  if (spinning_pays() && spin_for_signal(state)) return WaitResult::signaled;
+  if (spinning_pays(state) && spin_for_signal(state)) return WaitResult::signaled;
 
   WaiterCount counted(state);
   // The peer is looked at only when a slice ends without a signal, so a busy

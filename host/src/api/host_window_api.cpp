@@ -30,7 +30,8 @@ std::string text_or_empty(const char* text) { return text != nullptr ? text : ""
 
 extern "C" void ZTLPlugin_GetVersion(uint32_t* high, uint32_t* low) {
   guarded_void("GetVersion", [&] {
-    const auto version = platform::read_file_version(platform::current_executable_path());
+    // The executable does not change while it runs: read its version once.
+    static const auto version = platform::read_file_version(platform::current_executable_path());
     if (high != nullptr) *high = version ? version->high : 0;
     if (low != nullptr) *low = version ? version->low : 0;
   });

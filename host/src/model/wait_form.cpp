@@ -66,11 +66,12 @@ std::string WaitForm::line() const {
 
 // Redrawn once a second at most, so a busy pump does not flood the terminal.
 void WaitForm::draw() {
-  if (!on_terminal()) return;
+  // The clock first: the pump runs for every request, the terminal check is a system call.
   const auto second =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started_).count();
   if (second == drawn_second_) return;
   drawn_second_ = second;
+  if (!on_terminal()) return;
   std::fprintf(stderr, "\r%s\033[K", line().c_str());
   std::fflush(stderr);
 }

@@ -95,7 +95,9 @@ std::exception_ptr Serve(TCommToRuby& channel, platform::ChildProcess& child, pl
   channel.AttachProcess(std::move(*handle));
   OutputWatcher watcher(pipe.fd(), watch.fd(), [&channel] { channel.InterruptDispatch(); });
   std::exception_ptr failure;
-  while (channel.HasProcess() && !child.wait(1ms)) {
+  // The watcher ends a dispatch as soon as the script has output or has ended,
+  // so the loop looks at the process without the 1-ms sleep of a polling loop.
+  while (channel.HasProcess() && !child.wait(0ms)) {
     try {
       channel.DispatchRequests();
     } catch (const std::exception&) {
