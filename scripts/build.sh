@@ -6,7 +6,7 @@ dir=build
 flags=()
 if [[ ${1:-} == --sanitize ]]; then
   dir=build-sanitize
-  flags+=(-DZTL_SANITIZE=ON -DZTL_BUILD_BENCH=OFF)
+  flags+=(-DZTL_SANITIZE=ON)
 fi
 cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
 cmake --build "$dir" -j "$(nproc)"
