@@ -83,6 +83,15 @@ class TestRunOutput < E2E::Case
     assert_equal %(["one", "two words"]\n), clipboard
   end
 
+  def test_an_output_file_that_cannot_be_made_is_reported
+    write_script("hello.rb", "puts 'hello'\n")
+    answers("ok")
+    result = host("run", "hello.rb", "--output", scratch("no-such-folder/out.txt"))
+    refute File.exist?(scratch("no-such-folder"))
+    assert_equal 1, prompts.size, result.describe
+    refute_empty prompt_texts.first
+  end
+
   def test_a_missing_script_is_reported_and_starts_nothing
     answers("ok")
     host("run", "absent.rb", "--clipboard")
@@ -90,15 +99,16 @@ class TestRunOutput < E2E::Case
     assert_nil clipboard
   end
 
-  # 100 000 bytes in one write: more than one pipe read, more than the pipe holds.
+  # 100 000 bytes in one write: more than one pipe read, more than the pipe
+  # holds; the bytes are kept as they are.
   def test_a_large_single_write_arrives_whole
     write_script("big.rb", <<~RUBY)
       $stdout.write((0...100_000).map { |i| (97 + i % 26).chr }.join)
-      $stdout.write("<end>")
+      $stdout.write("\\0\\r\\n\\xFF<end>")
     RUBY
     out = scratch("big.txt")
     host_ok("run", "big.rb", "--output", out)
-    expected = (0...100_000).map { |i| (97 + i % 26).chr }.join + "<end>"
+    expected = (0...100_000).map { |i| (97 + i % 26).chr }.join + "\0\r\n\xFF<end>".b
     assert_equal expected.bytesize, File.size(out)
     assert_equal expected, File.binread(out)
   end
