@@ -1,3 +1,4 @@
+#include <functional>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -92,15 +93,24 @@ TEST_F(ScriptedPrompt, InstalledFrontEndComesFirstUntilRemoved) {
   EXPECT_EQ(message_box("a", "c", Buttons::ok_cancel), Answer::cancel);
 }
 
-TEST(TerminalPrompt, WithoutATerminalFailsLoudlyAfterShowingTheText) {
+// Runs prompt in a child without a controlling terminal (a new session, so
+// /dev/tty cannot be opened), its stderr going to a file; returns the child's
+// exit code and what it showed.
+std::pair<int, std::string> PromptWithoutTerminal(const std::function<int()>& prompt) {
   ScopedVariable no_answers(kAnswersVariable, std::nullopt);
   ScratchFolder folder;
   std::string shown = folder / "stderr";
-  // A new session has no controlling terminal, so /dev/tty cannot be opened.
-  int code = test::run_in_child([&shown] {
+  int code = test::run_in_child([&shown, &prompt] {
     ::setsid();
     int fd = ::open(shown.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ::dup2(fd, STDERR_FILENO);
+    return prompt();
+  });
+  return {code, test::file_text(shown)};
+}
+
+TEST(TerminalPrompt, WithoutATerminalFailsLoudlyAfterShowingTheText) {
+  auto [code, text] = PromptWithoutTerminal([] {
     try {
       front_end().message_box("このスクリプトを止めますか?", "Scriptlink", Buttons::yes_no,
                               Icon::question);
@@ -110,23 +120,16 @@ TEST(TerminalPrompt, WithoutATerminalFailsLoudlyAfterShowingTheText) {
     return 3;
   });
   EXPECT_EQ(code, 0);
-  std::string text = test::file_text(shown);
   EXPECT_NE(text.find("Scriptlink"), std::string::npos) << text;
   EXPECT_NE(text.find("このスクリプトを止めますか?"), std::string::npos) << text;
 }
 
 TEST(TerminalPrompt, ANoticeIsShownAndNeverWaitedFor) {
-  ScopedVariable no_answers(kAnswersVariable, std::nullopt);
-  ScratchFolder folder;
-  std::string shown = folder / "stderr";
-  int code = test::run_in_child([&shown] {
-    ::setsid();
-    int fd = ::open(shown.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(fd, STDERR_FILENO);
+  auto [code, text] = PromptWithoutTerminal([] {
     return front_end().message_box("Script not found", "Scriptlink", Buttons::ok, Icon::none) == Answer::ok ? 0 : 3;
   });
   EXPECT_EQ(code, 0);
-  EXPECT_EQ(test::file_text(shown), "Scriptlink: Script not found\n");
+  EXPECT_EQ(text, "Scriptlink: Script not found\n");
 }
 
 }  // namespace
