@@ -17,7 +17,7 @@ class TestChannelSizes < E2E::Case
   end
 
   def test_long_requests_arrive_whole
-    sizes = [CHUNK - 1, CHUNK, CHUNK + 1, 2 * CHUNK, 2 * CHUNK + 1, 20_000]
+    sizes = [CHUNK - 1, CHUNK, CHUNK + 1, 2 * CHUNK, 2 * CHUNK + 1, 20_000, 256 * 1024 + 1]
     titles = sizes.map { |size| self.class.patterned("#{size}:", size - NEW_TASK_OVERHEAD) }
     write_script("long.rb", <<~RUBY)
       require "ztl"
