@@ -118,12 +118,20 @@ std::uint32_t external_handshake() {
   auto* slot = reinterpret_cast<std::uint32_t*>(view->data());
   const auto pid = static_cast<std::uint32_t>(platform::current_process_id());
   try {
+    // A signal left by a script that gave up before the station answered it
+    // is not an answer to this one.
+    (void)host_wait->wait(std::chrono::milliseconds(0));
     __atomic_store_n(slot, pid, __ATOMIC_RELEASE);
     view->flush(0, sizeof(std::uint32_t));
     client_wait->set();
     const ProcessWatch station(host_wait->creator_pid());
-    const WaitResult answer = host_wait->wait(std::chrono::milliseconds(ZTL_EXTERNAL_HANDSHAKE_MS), station);
-    if (answer == WaitResult::signaled) return __atomic_load_n(slot, __ATOMIC_ACQUIRE);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ZTL_EXTERNAL_HANDSHAKE_MS);
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0 || host_wait->wait(left, station) != WaitResult::signaled) break;
+      const std::uint32_t number = __atomic_load_n(slot, __ATOMIC_ACQUIRE);
+      if (number != pid) return number;  // else the signal was meant for another script
+    }
   } catch (...) {
   }
   // Take our id back, but never a channel number the station wrote meanwhile.

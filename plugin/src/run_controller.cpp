@@ -15,6 +15,7 @@
 #include <platform/error.h>
 #include <platform/module.h>
 #include <platform/paths.h>
+#include <platform/process.h>
 #include <platform/prompt.h>
 
 #include "channel/channel_error.h"
@@ -183,6 +184,9 @@ void TScriptlink::ServeExternalScript() {
   } catch (const std::exception&) {
     throw ChannelError(kCannotOpenSharedMemory);
   }
+  // A script that gave up waiting has taken its id back (0) or is gone: a
+  // channel made for it would answer the next script's knock with a stale signal.
+  if (client == 0 || !platform::ProcessHandle::open(static_cast<pid_t>(client))) return;
   ChannelScope channel(*this);
   if (wait_thread_) wait_thread_->host_wait_event().set();
   channel->ServeProcess(static_cast<pid_t>(client));

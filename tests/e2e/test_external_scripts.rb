@@ -104,7 +104,7 @@ class TestExternalScripts < E2E::Case
     refute_nil flooding.wait
     assert station.running?, station.err
     assert_station_serves(version)
-    assert_empty prompts.reject { |p| p[:text] == "スクリプトが応答の途中で終了しました" }
+    assert_empty prompts.reject { |p| p[:text] == "スクリプトがやり取りの途中で終了しました" }
   end
 
   def test_a_script_whose_station_dies_inside_a_long_request_gets_an_error

@@ -6,7 +6,7 @@
 namespace scriptlink {
 
 inline constexpr const char* kCannotOpenSharedMemory = "共有メモリを開けません";
-inline constexpr const char* kScriptEndedMidExchange = "スクリプトが応答の途中で終了しました";
+inline constexpr const char* kScriptEndedMidExchange = "スクリプトがやり取りの途中で終了しました";
 inline constexpr const char* kMalformedFrame = "スクリプトから不正なデータを受け取りました";
 inline constexpr const char* kPayloadTooLarge = "スクリプトの要求が大きすぎます";
 
