@@ -30,7 +30,8 @@ void write_header(std::uint8_t* frame, const ZtlFrameHeader& header) {
 
 void write_frame(std::uint8_t* frame, const ZtlFrameHeader& header, const void* payload) {
   write_header(frame, header);
-  std::memcpy(frame + ZTL_FRAME_HEADER_SIZE, payload, header.chunk_length);
+  // An empty bulk has no data pointer; memcpy must not see it even for 0 bytes.
+  if (header.chunk_length != 0) std::memcpy(frame + ZTL_FRAME_HEADER_SIZE, payload, header.chunk_length);
 }
 
 void serve_small(RawChannel& channel, const ZtlFrameHeader& request) {
