@@ -53,8 +53,8 @@ TEST_F(RecordTest, DoubleForeignAndMismatchedReleasesAreCountedNotFatal) {
 TEST_F(RecordTest, ItemInfoRoundTripTakesBackEditableFieldsOnly) {
   ZtlItemInfo* info = ZTLPlugin_GetItemInfo(B);
   ASSERT_NE(info, nullptr);
-  EXPECT_EQ(info->kind, ZTL_ITEM_TASK);
-  EXPECT_EQ(info->list_item_index, -1);  // F is not the current folder yet
+  EXPECT_EQ(+info->kind, ZTL_ITEM_TASK);
+  EXPECT_EQ(+info->list_item_index, -1);  // F is not the current folder yet
   std::strcpy(info->title, "renamed");
   info->progress = 55;
   info->priority = 3;
@@ -69,15 +69,15 @@ TEST_F(RecordTest, ItemInfoRoundTripTakesBackEditableFieldsOnly) {
   ZTLPlugin_SetCurrentFolder(F);
   info = ZTLPlugin_GetItemInfo(B);
   EXPECT_STREQ(info->title, "renamed");
-  EXPECT_EQ(info->progress, 55);
-  EXPECT_EQ(info->priority, 3);
-  EXPECT_EQ(info->due_time, 45000.5);
-  EXPECT_EQ(info->start_time, 45000.25);
-  EXPECT_EQ(info->selected, -1);
-  EXPECT_EQ(info->kind, ZTL_ITEM_TASK);
+  EXPECT_EQ(+info->progress, 55);
+  EXPECT_EQ(+info->priority, 3);
+  EXPECT_EQ(+info->due_time, 45000.5);
+  EXPECT_EQ(+info->start_time, 45000.25);
+  EXPECT_EQ(+info->selected, -1);
+  EXPECT_EQ(+info->kind, ZTL_ITEM_TASK);
   EXPECT_STREQ(info->message_id, "");
-  EXPECT_EQ(info->list_item_index, 1);
-  EXPECT_GT(info->last_modify_time, 40000.0);
+  EXPECT_EQ(+info->list_item_index, 1);
+  EXPECT_GT(+info->last_modify_time, 40000.0);
   EXPECT_EQ(info->documents[0], 0u);
   info->selected = 0;
   ZTLPlugin_SetItemInfo(B, info);
@@ -91,7 +91,7 @@ TEST_F(RecordTest, TitleIsCutAt5120BytesAndMessageIdFills128) {
   ZtlItemInfo* info = ZTLPlugin_GetItemInfo(A);
   EXPECT_EQ(std::strlen(info->title), 5120u);
   EXPECT_EQ(std::string(info->message_id, 128), std::string(128, 'm'));  // full: no NUL
-  EXPECT_EQ(info->progress, 0);  // the field after the id is intact
+  EXPECT_EQ(+info->progress, 0);  // the field after the id is intact
   ZTLPlugin_FreeItemInfo(info);
 
   // A record with no NUL in the title is read to 5120 bytes, never beyond.
@@ -144,10 +144,10 @@ TEST_F(RecordTest, DocumentLinkCategoryAndAlarmRoundTrip) {
   const ZtlAlarmInfo bad_unit{1, 0, 15, 7};
   EXPECT_EQ(ZTLPlugin_SetAlarm(A, &bad_unit), ZTL_FALSE);
   ZtlAlarmInfo* got = ZTLPlugin_GetAlarm(A);
-  EXPECT_EQ(got->enabled, -1);
-  EXPECT_EQ(got->due_time, 0);
-  EXPECT_EQ(got->count, 15);
-  EXPECT_EQ(got->unit, ZTL_AU_HOUR);
+  EXPECT_EQ(+got->enabled, -1);
+  EXPECT_EQ(+got->due_time, 0);
+  EXPECT_EQ(+got->count, 15);
+  EXPECT_EQ(+got->unit, ZTL_AU_HOUR);
   ZTLPlugin_FreeAlarmInfo(got);
   EXPECT_EQ(outstanding_records(), 0u);
 }

@@ -178,23 +178,23 @@ TEST(PluginInfo, OneEntryPerSlotWithItsOwnCopies) {
 
   ZtlPluginInfo* info = BuildPluginInfo(table);
   ASSERT_NE(info, nullptr);
-  EXPECT_EQ(info->record_size, 32u);
+  EXPECT_EQ(+info->record_size, 32u);
   EXPECT_STREQ(info->name, "Scriptlink");
-  EXPECT_EQ(info->minus_one, -1);
+  EXPECT_EQ(+info->minus_one, -1);
   ASSERT_EQ(info->command_count, 3);
   EXPECT_EQ(info->commands[3], nullptr);
   const ZtlCommandEntry& entry = *info->commands[2];
   EXPECT_EQ(std::string(entry.name), std::string(256, 'n'));
   EXPECT_EQ(std::string(entry.caption), std::string(255, 'c'));
-  EXPECT_EQ(entry.number, 10u);
-  EXPECT_EQ(entry.icon, -1);
-  EXPECT_EQ(entry.type, 3);
-  EXPECT_EQ(entry.unused, 0u);
+  EXPECT_EQ(+entry.number, 10u);
+  EXPECT_EQ(+entry.icon, -1);
+  EXPECT_EQ(+entry.type, 3);
+  EXPECT_EQ(+entry.unused, 0u);
 
   // Built fresh: a later change of the table does not reach an earlier record.
   table[2].SetCaption("changed");
   ZtlPluginInfo* second = BuildPluginInfo(table);
-  EXPECT_NE(second->commands[2]->caption, info->commands[2]->caption);
+  EXPECT_NE(+second->commands[2]->caption, +info->commands[2]->caption);
   FreePluginInfo(info);
   EXPECT_STREQ(second->commands[2]->caption, "changed");
   EXPECT_STREQ(second->commands[0]->name, "Scriptlink_MacroExec");

@@ -37,10 +37,10 @@ void ExpectEntry(const ZtlCommandEntry* entry, const char* name, const char* cap
   ASSERT_NE(entry, nullptr);
   EXPECT_STREQ(entry->name, name);
   EXPECT_STREQ(entry->caption, caption);
-  EXPECT_EQ(entry->number, number);
-  EXPECT_EQ(entry->icon, icon);
-  EXPECT_EQ(entry->type, 0);
-  EXPECT_EQ(entry->reserved, 0u);
+  EXPECT_EQ(+entry->number, number);
+  EXPECT_EQ(+entry->icon, icon);
+  EXPECT_EQ(+entry->type, 0);
+  EXPECT_EQ(+entry->reserved, 0u);
 }
 
 TEST_F(FullHostTest, InitCreatesTheScriptFolderAndPutsTheExtensionOnRubyLib) {
@@ -56,9 +56,9 @@ TEST_F(FullHostTest, WithoutACommandFileTheTwoBuiltinsAreOffered) {
   Init();
   ZtlPluginInfo* info = plugin_.SetPluginInfo();
   ASSERT_NE(info, nullptr);
-  EXPECT_EQ(info->record_size, sizeof(ZtlPluginInfo));
+  EXPECT_EQ(+info->record_size, sizeof(ZtlPluginInfo));
   EXPECT_STREQ(info->name, "Scriptlink");
-  EXPECT_EQ(info->minus_one, -1);
+  EXPECT_EQ(+info->minus_one, -1);
   ASSERT_EQ(info->command_count, 2);
   ExpectEntry(info->commands[0], "Scriptlink_MacroExec", "Rubyマクロ実行", 0, 1);
   ExpectEntry(info->commands[1], "Scriptlink_Help", "Scriptlinkヘルプ", 1, 2);
@@ -72,8 +72,8 @@ TEST_F(FullHostTest, TwoRecordsAreIndependent) {
   ZtlPluginInfo* second = plugin_.SetPluginInfo();
   ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr);
-  EXPECT_NE(first->commands, second->commands);
-  EXPECT_NE(first->commands[0]->name, second->commands[0]->name);
+  EXPECT_NE(+first->commands, +second->commands);
+  EXPECT_NE(+first->commands[0]->name, +second->commands[0]->name);
   plugin_.FreePluginInfo(first);
   ExpectEntry(second->commands[1], "Scriptlink_Help", "Scriptlinkヘルプ", 1, 2);
   plugin_.FreePluginInfo(second);
@@ -94,9 +94,9 @@ TEST_F(FullHostTest, CommandFileRecordsFollowTheBuiltinsInFileOrder) {
   ASSERT_EQ(info->command_count, 5);
   EXPECT_STREQ(info->commands[2]->name, "Scriptlink_ExtCommand12");
   EXPECT_STREQ(info->commands[3]->caption, "コマンド10");
-  EXPECT_EQ(info->commands[4]->number, 11u);
-  EXPECT_EQ(info->commands[4]->icon, 11);
-  EXPECT_EQ(info->commands[4]->type, 2);
+  EXPECT_EQ(+info->commands[4]->number, 11u);
+  EXPECT_EQ(+info->commands[4]->icon, 11);
+  EXPECT_EQ(+info->commands[4]->type, 2);
   EXPECT_EQ(info->commands[5], nullptr);
   plugin_.FreePluginInfo(info);
 }
@@ -145,7 +145,7 @@ TEST_F(FullHostTest, AfterUnloadNoErrorEscapesTheEntryPoints) {
   Init();
   ZtlPluginInfo* info = plugin_.SetPluginInfo();
   ASSERT_NE(info, nullptr);
-  EXPECT_EQ(info->command_count, 2);
+  EXPECT_EQ(+info->command_count, 2);
   plugin_.FreePluginInfo(info);
 }
 
