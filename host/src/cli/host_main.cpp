@@ -18,6 +18,7 @@
 #include "cli/plugin_host.h"
 #include "model/host_commands.h"
 #include "model/interrupt.h"
+#include "model/record_ledger.h"
 #include "model/session.h"
 #include "storage/project_file.h"
 #include "storage/session_files.h"
@@ -141,6 +142,17 @@ void offer_plugin_commands(const PluginHost& plugin) {
   });
 }
 
+// Every record and list the host handed to the plug-in must have come back
+// through its release function by the time the plug-in is unloaded; one that
+// did not is a fault of the plug-in, and the run says so.
+int report_unreturned_records(int code) {
+  const std::size_t kept = outstanding_records();
+  const std::size_t wrong = release_errors();
+  if (kept == 0 && wrong == 0) return code;
+  std::fprintf(stderr, "zentrella: the plug-in kept %zu host records and made %zu wrong releases\n", kept, wrong);
+  return kExitFailure;
+}
+
 int run_command(const Options& options) {
   if (options.command == "clipboard") {
     std::fputs(platform::clipboard::get_text().c_str(), stdout);
@@ -182,7 +194,7 @@ int host_main(int argc, char** argv) {
     set_up_session(options);
     const int code = run_command(options);
     std::fflush(stdout);
-    return code;
+    return report_unreturned_records(code);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "zentrella: %s\n", error.what());
     // What was changed before the failure is still saved; a file that failed
