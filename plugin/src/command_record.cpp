@@ -10,23 +10,24 @@ CommandRecord EmptyCommandRecord() {
   return record;
 }
 
-CommandRecord MacroExecRecord() {
+namespace {
+
+CommandRecord BuiltinRecord(std::string_view caption, std::string_view name, std::uint32_t number, std::int32_t icon) {
   CommandRecord record = EmptyCommandRecord();
-  record.SetCaption("Rubyマクロ実行");
-  record.SetCommandName("Scriptlink_MacroExec");
-  record.command_number = kMacroExecCommandNumber;
-  record.icon_number = 1;
+  record.SetCaption(caption);
+  record.SetCommandName(name);
+  record.command_number = number;
+  record.icon_number = icon;
   return record;
 }
 
-CommandRecord HelpRecord() {
-  CommandRecord record = EmptyCommandRecord();
-  record.SetCaption("Scriptlinkヘルプ");
-  record.SetCommandName("Scriptlink_Help");
-  record.command_number = kHelpCommandNumber;
-  record.icon_number = 2;
-  return record;
+}  // namespace
+
+CommandRecord MacroExecRecord() {
+  return BuiltinRecord("Rubyマクロ実行", "Scriptlink_MacroExec", kMacroExecCommandNumber, 1);
 }
+
+CommandRecord HelpRecord() { return BuiltinRecord("Scriptlinkヘルプ", "Scriptlink_Help", kHelpCommandNumber, 2); }
 
 std::string UserCommandName(std::uint32_t number) {
   return "Scriptlink_ExtCommand" + std::to_string(number);

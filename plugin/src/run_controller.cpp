@@ -112,11 +112,10 @@ class TScriptlink::ChannelScope {
   std::unique_ptr<TCommToRuby> channel_;
 };
 
-bool TScriptlink::AskToTerminateRunningScript() {
+void TScriptlink::AskToTerminateRunningScript() {
   const auto answer = platform::prompt::message_box(kBusyQuestion, "Scriptlink", platform::prompt::Buttons::yes_cancel,
                                                     platform::prompt::Icon::warning);
   if (answer == platform::prompt::Answer::yes && current_channel_ != nullptr) current_channel_->TerminateScript();
-  return answer == platform::prompt::Answer::yes;
 }
 
 bool TScriptlink::RunCommand(std::uint32_t n, const ZtlRunParams* params) {

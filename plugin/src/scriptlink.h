@@ -61,8 +61,8 @@ class TScriptlink {
 
   void RunUserCommand(std::uint32_t n);
   void RunScriptCommand(const ZtlRunParams* params);
-  // The busy question; on "Yes" the running script is terminated. True for Yes.
-  bool AskToTerminateRunningScript();
+  // The busy question; on "Yes" the running script is terminated.
+  void AskToTerminateRunningScript();
 
   TCommandArray commands_;
   std::unique_ptr<TWaitThread> wait_thread_;

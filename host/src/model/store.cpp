@@ -53,26 +53,27 @@ Item& Store::create_item(ItemKind kind, Handle parent, std::optional<std::size_t
   return made;
 }
 
-Document& Store::create_document(Handle owner, std::optional<std::size_t> position) {
+// A document or file link of an item: a new handle in its table and in the
+// owner's list of that kind.
+template <typename Member>
+Member& Store::create_member(std::unordered_map<Handle, Member>& table, std::vector<Handle> Item::*list,
+                             Handle owner, std::optional<std::size_t> position) {
   Item* owner_item = item(owner);
   if (owner_item == nullptr) throw std::invalid_argument("no such item");
   const Handle handle = next_handle();
-  Document& made = documents_[handle];
+  Member& made = table[handle];
   made.handle = handle;
   made.owner = owner;
-  insert_at(owner_item->documents, handle, position);
+  insert_at(owner_item->*list, handle, position);
   return made;
 }
 
+Document& Store::create_document(Handle owner, std::optional<std::size_t> position) {
+  return create_member(documents_, &Item::documents, owner, position);
+}
+
 FileLink& Store::create_link(Handle owner, std::optional<std::size_t> position) {
-  Item* owner_item = item(owner);
-  if (owner_item == nullptr) throw std::invalid_argument("no such item");
-  const Handle handle = next_handle();
-  FileLink& made = links_[handle];
-  made.handle = handle;
-  made.owner = owner;
-  insert_at(owner_item->links, handle, position);
-  return made;
+  return create_member(links_, &Item::links, owner, position);
 }
 
 Category& Store::create_category(Handle owner, CategoryData data) {

@@ -81,6 +81,9 @@ class Store {
 
  private:
   Handle next_handle();
+  template <typename Member>
+  Member& create_member(std::unordered_map<Handle, Member>& table, std::vector<Handle> Item::*list, Handle owner,
+                        std::optional<std::size_t> position);
   void detach_from_parent(const Item& item);
   void clear_attachments(Item& item);
 
