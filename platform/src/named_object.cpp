@@ -162,11 +162,11 @@ bool wrecked(const ObjectHeader* header) {
   return true;
 }
 
-// Removes the name if it still refers to the object behind fd.
+// Removes the name if it still refers to the object behind fd (a link put in its place does not).
 void unlink_if_same(int fd, const std::string& shm_name) {
   struct stat mine {}, linked {};
   std::string path = "/dev/shm" + shm_name;
-  if (::fstat(fd, &mine) == 0 && mine.st_nlink > 0 && ::stat(path.c_str(), &linked) == 0 &&
+  if (::fstat(fd, &mine) == 0 && mine.st_nlink > 0 && ::lstat(path.c_str(), &linked) == 0 &&
       linked.st_ino == mine.st_ino && linked.st_dev == mine.st_dev)
     ::shm_unlink(shm_name.c_str());
 }
