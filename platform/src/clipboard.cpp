@@ -191,7 +191,10 @@ std::optional<std::string> chosen_file() {
 void set_text(std::string_view text) {
   if (auto file = chosen_file()) return write_file_atomically(*file, text);
   if (auto tool = desktop_tool()) return set_with_tool(*tool, text);
-  write_file_atomically(own_clipboard_file(), text);
+  std::string file = own_clipboard_file();
+  // Made 0600 first: the atomic write keeps the mode of the file it replaces.
+  detail::create_file_once(file, "");
+  write_file_atomically(file, text);
 }
 
 std::string get_text() {

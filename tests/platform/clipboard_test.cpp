@@ -63,6 +63,8 @@ TEST_F(OwnClipboard, WithoutADesktopTheHostKeepsItsOwnFile) {
   struct stat info {};
   ASSERT_EQ(::stat((runtime / "zentrella").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST_F(OwnClipboard, RefusesAFolderOthersCanReach) {
