@@ -1,6 +1,7 @@
 #include "platform/kernel_namespace.h"
 
 #include "platform/error.h"
+#include "keyed_hash.h"
 #include "private_files.h"
 
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <sys/random.h>
 #include <unistd.h>
 #include <utility>
@@ -105,15 +107,14 @@ std::string default_namespace() {
   return known.try_emplace(std::move(where), std::move(ns)).first->second;
 }
 
-}  // namespace
-
-std::string kernel_namespace() {
+std::optional<std::string> chosen_namespace() {
   const char* chosen = std::getenv(kNamespaceVariable);
-  if (chosen != nullptr && valid_namespace(chosen)) return chosen;
-  return default_namespace();
+  if (chosen != nullptr && valid_namespace(chosen)) return std::string(chosen);
+  return std::nullopt;
 }
 
-std::string shm_name_for(std::string_view object_name) {
+// A chosen namespace keeps names readable: tests and a user who picked one look at them.
+std::string readable_shm_name(const std::string& ns, std::string_view object_name) {
   std::string escaped;
   for (unsigned char c : object_name) {
     if (is_plain(static_cast<char>(c))) {
@@ -132,7 +133,40 @@ std::string shm_name_for(std::string_view object_name) {
     escaped = escaped.substr(0, kMaxEscapedName) + buffer;
   }
   // '+' never occurs in a namespace nor unescaped in a name, so the parts cannot run together.
-  return "/ztl+" + kernel_namespace() + "+" + escaped;
+  return "/ztl+" + ns + "+" + escaped;
+}
+
+std::string to_hex(const detail::Hash128& bytes) {
+  std::string text;
+  for (std::uint8_t byte : bytes) {
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02x", byte);
+    text += digits;
+  }
+  return text;
+}
+
+// /dev/shm can be listed by everyone: a default-namespace name shows the user but
+// neither the key nor the object, so nobody else can compute a name to take first.
+// '=' never occurs in a readable name, so the two forms cannot meet.
+std::string keyed_shm_name(const std::string& ns, std::string_view object_name) {
+  const std::size_t dash = ns.rfind('-');
+  detail::HashKey key{};
+  for (std::size_t i = 0; i < key.size(); ++i)
+    key[i] = static_cast<std::uint8_t>(std::stoul(ns.substr(dash + 1 + 2 * i, 2), nullptr, 16));
+  return "/ztl+" + ns.substr(0, dash) + "=" + to_hex(detail::keyed_hash(key, object_name));
+}
+
+}  // namespace
+
+std::string kernel_namespace() {
+  if (auto chosen = chosen_namespace()) return *chosen;
+  return default_namespace();
+}
+
+std::string shm_name_for(std::string_view object_name) {
+  if (auto chosen = chosen_namespace()) return readable_shm_name(*chosen, object_name);
+  return keyed_shm_name(default_namespace(), object_name);
 }
 
 }  // namespace platform

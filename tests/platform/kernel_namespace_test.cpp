@@ -2,6 +2,8 @@
 // folder, the same for every process of the user, refused when tampered with.
 #include "platform/error.h"
 #include "platform/kernel_namespace.h"
+#include "platform/named_mapping.h"
+#include "../../platform/src/keyed_hash.h"
 #include "scratch_space.h"
 #include "test_support.h"
 
@@ -144,6 +146,42 @@ TEST_F(DefaultNamespace, KeyOrFolderOfAnotherUserIsRefused) {
   message = refusal();
   EXPECT_NE(message.find("the runtime folder " + folder() + " belongs to user nobody"), std::string::npos)
       << message;
+}
+
+// The reference vectors of the 128-bit keyed hash (key 00..0f, messages 00..n-1).
+TEST(KeyedHash, MatchesTheReferenceVectors) {
+  detail::HashKey key{};
+  for (std::size_t i = 0; i < key.size(); ++i) key[i] = static_cast<std::uint8_t>(i);
+  auto hex = [](const detail::Hash128& hash) {
+    std::string text;
+    for (std::uint8_t byte : hash) text += "0123456789abcdef"[byte >> 4], text += "0123456789abcdef"[byte & 15];
+    return text;
+  };
+  std::string message;
+  EXPECT_EQ(hex(detail::keyed_hash(key, message)), "a3817f04ba25a8e66df67214c7550293");
+  for (char c = 0; c < 15; ++c) message += c;
+  EXPECT_EQ(hex(detail::keyed_hash(key, message)), "5493e99933b0a8117e08ec0f97cfc3d9");
+}
+
+// Everyone can list /dev/shm: a name there must give away neither the key nor
+// which object it is, or another user could take the next channel's name first.
+TEST_F(DefaultNamespace, ObjectNamesShowNeitherKeyNorObject) {
+  const std::string ns = kernel_namespace();
+  const std::string key = ns.substr(prefix().size());
+  const std::string name = shm_name_for("EVENT_ZTL_RUBY_HOST_WAIT");
+  EXPECT_EQ(name.rfind("/ztl+" + prefix().substr(0, prefix().size() - 1) + "=", 0), 0u) << name;
+  EXPECT_EQ(name.find(key), std::string::npos) << name;
+  EXPECT_EQ(name.find("EVENT"), std::string::npos) << name;
+  EXPECT_EQ(shm_name_for("EVENT_ZTL_RUBY_HOST_WAIT"), name);
+  EXPECT_NE(shm_name_for("EVENT_ZTL_RUBY_HOST_WAIT1"), name);
+
+  auto mapping = NamedMapping::create_or_open("EVENT_ZTL_RUBY_HOST_WAIT", 64);
+  struct stat info {};
+  EXPECT_EQ(::stat(("/dev/shm" + name).c_str(), &info), 0);
+
+  ScratchFolder elsewhere;
+  ScopedVariable moved{"XDG_RUNTIME_DIR", elsewhere.path()};
+  EXPECT_NE(shm_name_for("EVENT_ZTL_RUBY_HOST_WAIT"), name) << "another key, other names";
 }
 
 }  // namespace

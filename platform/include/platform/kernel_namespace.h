@@ -20,7 +20,9 @@ inline constexpr const char* kNamespaceVariable = "ZTL_NAMESPACE";
 std::string kernel_namespace();
 
 // The POSIX shared-memory name for an object name in the current namespace.
-// Names may hold any bytes; characters outside [A-Za-z0-9_.-] are escaped.
+// In a chosen namespace: "/ztl+<namespace>+<name>", characters outside
+// [A-Za-z0-9_.-] escaped. In the default one: "/ztl+u<euid>=<hash>", a hash of
+// the name keyed with the user's key, so that the name tells others nothing.
 std::string shm_name_for(std::string_view object_name);
 
 }  // namespace platform
