@@ -8,7 +8,6 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "platform/atomic_file.h"
 #include "platform/error.h"
 #include "platform/pipe.h"
+#include "private_files.h"
 #include "spawn.h"
 
 namespace platform::clipboard {
@@ -170,25 +170,14 @@ std::string get_with_tool(const DesktopTool& tool) {
   return status && *status == 0 ? text : std::string();
 }
 
-// The folder must be ours alone: in /tmp anyone could have made it first.
-void make_private_folder(const std::string& folder) {
-  if (::mkdir(folder.c_str(), 0700) < 0 && errno != EEXIST) throw_errno("create " + folder);
-  struct stat info {};
-  if (::lstat(folder.c_str(), &info) < 0) throw_errno("inspect " + folder);
-  if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid() || (info.st_mode & 077) != 0) {
-    throw std::runtime_error("the clipboard folder " + folder + " is not private to this user");
-  }
-}
-
+// The host's own clipboard lives in the private runtime folder; what is found
+// there must be ours.
 std::string own_clipboard_file() {
-  std::string folder;
-  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
-    folder = std::string(runtime) + "/zentrella";
-  } else {
-    folder = "/tmp/zentrella-" + std::to_string(::getuid());
-  }
-  make_private_folder(folder);
-  return folder + "/clipboard";
+  std::string folder = detail::runtime_folder_path();
+  detail::make_private_folder(folder);
+  std::string file = folder + "/clipboard";
+  detail::require_own_file_if_present(file);
+  return file;
 }
 
 std::optional<std::string> chosen_file() {
@@ -202,13 +191,16 @@ std::optional<std::string> chosen_file() {
 void set_text(std::string_view text) {
   if (auto file = chosen_file()) return write_file_atomically(*file, text);
   if (auto tool = desktop_tool()) return set_with_tool(*tool, text);
-  write_file_atomically(own_clipboard_file(), text);
+  std::string file = own_clipboard_file();
+  // Made 0600 first: the atomic write keeps the mode of the file it replaces.
+  detail::create_file_once(file, "");
+  write_file_atomically(file, text);
 }
 
 std::string get_text() {
   if (auto file = chosen_file()) return read_whole_file(*file).value_or("");
   if (auto tool = desktop_tool()) return get_with_tool(*tool);
-  return read_whole_file(own_clipboard_file()).value_or("");
+  return detail::read_own_file(own_clipboard_file(), false).value_or("");
 }
 
 }  // namespace platform::clipboard

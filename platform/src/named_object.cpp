@@ -3,7 +3,9 @@
 #include "platform/error.h"
 #include "platform/kernel_namespace.h"
 #include "platform/orphaned_objects.h"
+#include "private_files.h"
 #include "process_liveness.h"
+#include "unique_fd.h"
 
 #include <atomic>
 #include <cerrno>
@@ -64,22 +66,33 @@ struct NamedObject::Parts {
 
 namespace {
 
+using detail::UniqueFd;
 using std::chrono::steady_clock;
 
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) noexcept : fd_(fd) {}
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const noexcept { return fd_; }
-  int release() noexcept { return std::exchange(fd_, -1); }
+std::string describe(std::string_view name) { return "the named object " + std::string(name); }
 
- private:
-  int fd_;
-};
+// Anyone can make a name under /dev/shm: an object that another user made, or
+// that others can reach, is never joined (nor removed: it is not ours).
+void require_own_object(int fd, std::string_view name) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) throw_errno("inspect " + describe(name));
+  detail::require_ours(info, describe(name), true);
+  if (!S_ISREG(info.st_mode)) throw SystemError(describe(name) + " is not a plain object: refused", EINVAL);
+}
+
+// An open that the kernel refused (not ours to open, or a link): names the owner when it is another user.
+[[noreturn]] void throw_open_failure(std::string_view name, const std::string& shm_name) {
+  const int error = errno;
+  struct stat info {};
+  if ((error == EACCES || error == ELOOP) && ::lstat(("/dev/shm" + shm_name).c_str(), &info) == 0)
+    detail::require_ours(info, describe(name), true);
+  throw SystemError("open " + describe(name), error);
+}
+
+// glibc adds O_NOFOLLOW itself; said here so that a planted link is never followed.
+int open_shm(const std::string& shm_name, int flags, mode_t mode) {
+  return ::shm_open(shm_name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode);
+}
 
 class UniqueMap {
  public:
@@ -149,11 +162,11 @@ bool wrecked(const ObjectHeader* header) {
   return true;
 }
 
-// Removes the name if it still refers to the object behind fd.
+// Removes the name if it still refers to the object behind fd (a link put in its place does not).
 void unlink_if_same(int fd, const std::string& shm_name) {
   struct stat mine {}, linked {};
   std::string path = "/dev/shm" + shm_name;
-  if (::fstat(fd, &mine) == 0 && mine.st_nlink > 0 && ::stat(path.c_str(), &linked) == 0 &&
+  if (::fstat(fd, &mine) == 0 && mine.st_nlink > 0 && ::lstat(path.c_str(), &linked) == 0 &&
       linked.st_ino == mine.st_ino && linked.st_dev == mine.st_dev)
     ::shm_unlink(shm_name.c_str());
 }
@@ -209,6 +222,7 @@ NamedObject::Parts create_new(int raw_fd, std::string_view name, const std::stri
   std::size_t total = NamedObject::kDataOffset + size;
   try {
     if (::fchmod(fd.get(), 0600) != 0) throw_errno("set the mode of " + std::string(name));
+    require_own_object(fd.get(), name);
     if (::ftruncate(fd.get(), static_cast<off_t>(total)) != 0)
       throw_errno("size the named object " + std::string(name));
     UniqueMap map(fd.get(), total);
@@ -344,17 +358,18 @@ std::unique_ptr<NamedObject> open_object(std::string_view name, ObjectKind kind,
   const std::string shm_name = shm_name_for(name);
   for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
     if (create) {
-      int fd = ::shm_open(shm_name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+      int fd = open_shm(shm_name, O_RDWR | O_CREAT | O_EXCL, 0600);
       if (fd >= 0)
         return std::make_unique<NamedObject>(create_new(fd, name, shm_name, kind, size, initialise));
       if (errno != EEXIST) throw_errno("create the named object " + std::string(name));
     }
-    UniqueFd fd(::shm_open(shm_name.c_str(), O_RDWR | O_CLOEXEC, 0));
+    UniqueFd fd(open_shm(shm_name, O_RDWR, 0));
     if (fd.get() < 0) {
-      if (errno != ENOENT) throw_errno("open the named object " + std::string(name));
+      if (errno != ENOENT) throw_open_failure(name, shm_name);
       if (!create) return nullptr;
       continue;  // it vanished between the two opens: make it
     }
+    require_own_object(fd.get(), name);
     NamedObject::Parts parts;
     if (join_existing(fd, name, shm_name, kind, size, parts))
       return std::make_unique<NamedObject>(parts);
@@ -366,10 +381,10 @@ std::unique_ptr<NamedObject> open_object(std::string_view name, ObjectKind kind,
 
 // Removes the object behind the name when it has no living holder.
 bool remove_if_orphaned(const std::string& shm_name) {
-  UniqueFd fd(::shm_open(shm_name.c_str(), O_RDWR | O_CLOEXEC, 0));
+  UniqueFd fd(open_shm(shm_name, O_RDWR, 0));
   if (fd.get() < 0) return false;
-  struct stat info {};
-  if (::fstat(fd.get(), &info) != 0 || info.st_uid != ::getuid()) return false;
+  // Throws for what another user made or others can reach: the sweep leaves it.
+  require_own_object(fd.get(), shm_name);
   std::size_t data_size = 0;
   Readiness readiness = wait_until_ready(fd.get(), shm_name, data_size);
   if (readiness == Readiness::stale) {

@@ -63,6 +63,8 @@ TEST_F(OwnClipboard, WithoutADesktopTheHostKeepsItsOwnFile) {
   struct stat info {};
   ASSERT_EQ(::stat((runtime / "zentrella").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST_F(OwnClipboard, RefusesAFolderOthersCanReach) {
@@ -71,6 +73,48 @@ TEST_F(OwnClipboard, RefusesAFolderOthersCanReach) {
   ::chmod(folder.c_str(), 0755);
   EXPECT_THROW(clipboard::set_text("secret"), std::runtime_error);
   EXPECT_THROW(clipboard::get_text(), std::runtime_error);
+}
+
+TEST_F(OwnClipboard, RefusesAClipboardFileThatIsALink) {
+  std::string folder = runtime / "zentrella";
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  test::write_text(runtime / "elsewhere", "not the clipboard");
+  ASSERT_EQ(::symlink((runtime / "elsewhere").c_str(), (folder + "/clipboard").c_str()), 0);
+  EXPECT_THROW(clipboard::get_text(), std::runtime_error);
+  EXPECT_THROW(clipboard::set_text("secret"), std::runtime_error);
+  EXPECT_EQ(test::file_text(runtime / "elsewhere"), "not the clipboard");
+}
+
+// The message of what the call throws; empty (and a failure) if it throws nothing.
+std::string refusal(void (*call)()) {
+  try {
+    call();
+  } catch (const std::runtime_error& error) {
+    return error.what();
+  }
+  ADD_FAILURE() << "not refused";
+  return {};
+}
+
+// Files of another owner take root to make (chown).
+TEST_F(OwnClipboard, RefusesWhatAnotherUserOwnsNamingHim) {
+  if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root; run the tests as root";
+  std::string folder = runtime / "zentrella";
+  std::string file = folder + "/clipboard";
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  test::write_text(file, "planted");
+  ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+  for (auto call : {+[] { clipboard::get_text(); }, +[] { clipboard::set_text("secret"); }}) {
+    std::string message = refusal(call);
+    EXPECT_NE(message.find("the file " + file + " belongs to user nobody (uid 65534)"), std::string::npos)
+        << message;
+  }
+  EXPECT_EQ(test::file_text(file), "planted");
+
+  ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+  std::string message = refusal(+[] { clipboard::get_text(); });
+  EXPECT_NE(message.find("the runtime folder " + folder + " belongs to user nobody"), std::string::npos)
+      << message;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include "platform/kernel_namespace.h"
 #include "platform/named_mapping.h"
 #include "platform/orphaned_objects.h"
+#include "scratch_space.h"
 #include "test_support.h"
 
 #include <csignal>
@@ -129,7 +130,12 @@ TEST(NamedMapping, NamespacesAreKeptApart) {
   ::setenv("ZTL_NAMESPACE", ("ns_b_" + std::to_string(::getpid())).c_str(), 1);
   EXPECT_FALSE(NamedMapping::try_open("shared name", 64).has_value());
   ::unsetenv("ZTL_NAMESPACE");
-  EXPECT_EQ(kernel_namespace(), "u" + std::to_string(::getuid()));
+  // Without a choice it is the user's own, with a key other users cannot guess.
+  test::ScratchFolder runtime;
+  test::ScopedVariable runtime_dir{"XDG_RUNTIME_DIR", runtime.path()};
+  std::string user = "u" + std::to_string(::geteuid()) + "-";
+  EXPECT_EQ(kernel_namespace().substr(0, user.size()), user);
+  EXPECT_EQ(kernel_namespace().size(), user.size() + 32);
 }
 
 TEST(NamedMapping, NamesAreEscapedAndModeIsOwnerOnly) {

@@ -7,8 +7,8 @@
 
 namespace platform {
 
-// Returns how many objects it removed. Objects with a living holder, and objects
-// of other programs or users, are left alone.
+// Returns how many objects it removed. Objects with a living holder, objects of
+// other programs or users, and objects others can reach are left alone.
 std::size_t remove_orphaned_objects() noexcept;
 
 }  // namespace platform
