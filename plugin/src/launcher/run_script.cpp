@@ -142,6 +142,8 @@ bool RunScript(TCommToRuby& channel, const std::string& script_path) {
     platform::StartOptions options;
     options.capture = mode.capture ? &pipe->write : nullptr;
     options.hidden = channel.hide_console;
+    // A script the host started must not outlive it, however the host ends.
+    options.end_with_parent = true;
     child = platform::ChildProcess::start(command_line, options);
   } catch (const platform::SystemError&) {
     Tell(kStartFailed, platform::prompt::Icon::warning);
