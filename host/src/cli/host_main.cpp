@@ -13,6 +13,7 @@
 #include <platform/orphaned_objects.h>
 #include <platform/paths.h>
 #include <platform/process.h>
+#include <platform/prompt.h>
 
 #include "cli/options.h"
 #include "cli/plugin_host.h"
@@ -153,6 +154,14 @@ int report_unreturned_records(int code) {
   return kExitFailure;
 }
 
+// A command during which the user was shown an error (the plug-in could not
+// deliver a run's output, say) has failed, though it ran to its end.
+int reported_errors_fail(int code, std::size_t error_boxes_before) {
+  if (code != kExitOk || platform::prompt::error_boxes_asked() == error_boxes_before) return code;
+  std::fprintf(stderr, "zentrella: the command reported an error\n");
+  return kExitFailure;
+}
+
 int run_command(const Options& options) {
   if (options.command == "clipboard") {
     std::fputs(platform::clipboard::get_text().c_str(), stdout);
@@ -192,7 +201,8 @@ int host_main(int argc, char** argv) {
   platform::remove_orphaned_objects();
   try {
     set_up_session(options);
-    const int code = run_command(options);
+    const std::size_t error_boxes = platform::prompt::error_boxes_asked();
+    const int code = reported_errors_fail(run_command(options), error_boxes);
     std::fflush(stdout);
     return report_unreturned_records(code);
   } catch (const std::exception& error) {

@@ -18,6 +18,7 @@
 #include "launcher/output_delivery.h"
 #include "launcher/output_watcher.h"
 #include "plugin_globals.h"
+#include "report_error.h"
 
 namespace scriptlink {
 namespace {
@@ -31,6 +32,8 @@ constexpr const char* kStartFailed = "プログラム起動に失敗しました
 // Once the script has ended, output still comes only from processes it left
 // behind holding its output; the run does not wait for those longer than this.
 constexpr auto kDrainSilence = 1000ms;
+constexpr const char* kLateOutputNotCaptured =
+    "スクリプトが残したプロセスが出力をまだ保持しています。スクリプトの終了後の出力は取り込まれません。";
 
 std::atomic<bool> g_cancel_request{false};
 
@@ -73,9 +76,23 @@ void ReadWaiting(platform::PipeReadEnd& pipe, std::string& output) {
   }
 }
 
-void Drain(platform::PipeReadEnd& pipe, std::string& output) {
+// Reads until no writer is left or the output falls silent. True when it fell
+// silent: a process the script left behind still holds the output, and what
+// it writes from now on is not captured.
+bool Drain(platform::PipeReadEnd& pipe, std::string& output) {
   while (pipe.wait_readable(kDrainSilence)) {
-    if (pipe.read_blocking(output, 1 << 20) == 0) return;  // no writer is left
+    if (pipe.read_blocking(output, 1 << 20) == 0) return false;
+  }
+  return true;
+}
+
+// A refused delivery is an error of the run (the host's command fails), its
+// text naming the file that kept the output.
+void Deliver(const TCommToRuby& channel, const std::string& output) {
+  try {
+    DeliverOutput(output, {channel.copy_to_clipboard, channel.output_file}, UserFolder());
+  } catch (const DeliveryError& error) {
+    ReportError(error.what(), platform::prompt::Icon::error);
   }
 }
 
@@ -154,13 +171,15 @@ bool RunScript(TCommToRuby& channel, const std::string& script_path) {
   g_cancel_request = false;
   std::string output;
   std::exception_ptr failure;
+  bool late_output_lost = false;
   {
     WaitForm form(mode.quiet, script_path);
     failure = Serve(channel, *child, pipe->read, output);
-    Drain(pipe->read, output);
-    DeliverOutput(output, {channel.copy_to_clipboard, channel.output_file}, UserFolder());
+    late_output_lost = Drain(pipe->read, output);
+    Deliver(channel, output);
   }
   pipe->read.close();
+  if (late_output_lost) ReportError(kLateOutputNotCaptured);
   if (failure) std::rethrow_exception(failure);
   return false;
 }
