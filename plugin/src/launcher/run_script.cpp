@@ -10,7 +10,9 @@
 #include <platform/pipe.h>
 #include <platform/process.h>
 #include <platform/prompt.h>
+#include <platform/stop_request.h>
 
+#include "channel/channel_error.h"
 #include "channel/comm_to_ruby.h"
 #include "host_api_table.h"
 #include "launcher/command_line.h"
@@ -35,7 +37,8 @@ constexpr auto kDrainSilence = 1000ms;
 constexpr const char* kLateOutputNotCaptured =
     "スクリプトが残したプロセスが出力をまだ保持しています。スクリプトの終了後の出力は取り込まれません。";
 
-std::atomic<bool> g_cancel_request{false};
+// The channel of the run whose wait form is shown: its cancel stops that run.
+std::atomic<TCommToRuby*> g_cancel_target{nullptr};
 
 void Tell(const char* text, platform::prompt::Icon icon) {
   platform::prompt::message_box(text, kCaption, platform::prompt::Buttons::ok, icon);
@@ -55,14 +58,17 @@ std::string BuildCommandLine(const TCommToRuby& channel, const RunMode& mode, co
 // The wait form of a quiet run, closed on every way out.
 class WaitForm {
  public:
-  WaitForm(bool shown, const std::string& script_path) : shown_(shown) {
+  WaitForm(bool shown, const std::string& script_path, TCommToRuby& channel) : shown_(shown) {
     if (!shown_) return;
+    g_cancel_target = &channel;
     const std::string name = platform::paths::file_name_of(script_path);
     Host().ShowWaitForm(&CancelRunCallback, "スクリプト実行中", name.c_str(),
                         "強制終了時は中止ボタンを押してください", "", -1);
   }
   ~WaitForm() {
-    if (shown_) Host().CloseWaitForm();
+    if (!shown_) return;
+    Host().CloseWaitForm();
+    g_cancel_target = nullptr;
   }
   WaitForm(const WaitForm&) = delete;
   WaitForm& operator=(const WaitForm&) = delete;
@@ -80,6 +86,11 @@ void ReadWaiting(platform::PipeReadEnd& pipe, std::string& output) {
 // silent: a process the script left behind still holds the output, and what
 // it writes from now on is not captured.
 bool Drain(platform::PipeReadEnd& pipe, std::string& output) {
+  // A host that is ending takes what the pipe holds and does not wait for more.
+  if (platform::stop_request::raised()) {
+    ReadWaiting(pipe, output);
+    return false;
+  }
   while (pipe.wait_readable(kDrainSilence)) {
     if (pipe.read_blocking(output, 1 << 20) == 0) return false;
   }
@@ -105,6 +116,7 @@ std::exception_ptr Serve(TCommToRuby& channel, platform::ChildProcess& child, pl
     while (!child.wait(100ms)) {
       ReadWaiting(pipe, output);
       Host().ExecMessageProc();
+      if (channel.StopRequested()) child.terminate(0);
     }
     return nullptr;
   }
@@ -117,6 +129,9 @@ std::exception_ptr Serve(TCommToRuby& channel, platform::ChildProcess& child, pl
   while (channel.HasProcess() && !child.wait(0ms)) {
     try {
       channel.DispatchRequests();
+    } catch (const RunStopped&) {
+      channel.TerminateScript();
+      break;
     } catch (const std::exception&) {
       failure = std::current_exception();
       channel.TerminateScript();
@@ -125,7 +140,7 @@ std::exception_ptr Serve(TCommToRuby& channel, platform::ChildProcess& child, pl
     ReadWaiting(pipe, output);
     watcher.Rearm();
     Host().ExecMessageProc();
-    if (g_cancel_request.exchange(false)) channel.TerminateScript();
+    if (channel.StopRequested()) channel.TerminateScript();
   }
   channel.DetachProcess();
   return failure;
@@ -134,7 +149,7 @@ std::exception_ptr Serve(TCommToRuby& channel, platform::ChildProcess& child, pl
 }  // namespace
 
 int32_t CancelRunCallback() {
-  g_cancel_request = true;
+  if (TCommToRuby* channel = g_cancel_target.load()) channel->RequestStop();
   return 0;
 }
 
@@ -168,12 +183,11 @@ bool RunScript(TCommToRuby& channel, const std::string& script_path) {
   }
   pipe->write.close();
 
-  g_cancel_request = false;
   std::string output;
   std::exception_ptr failure;
   bool late_output_lost = false;
   {
-    WaitForm form(mode.quiet, script_path);
+    WaitForm form(mode.quiet, script_path, channel);
     failure = Serve(channel, *child, pipe->read, output);
     late_output_lost = Drain(pipe->read, output);
     Deliver(channel, output);
