@@ -122,6 +122,26 @@ class TestHostEnding < E2E::Case
     client&.signal(:CONT)
   end
 
+  # The script has ended, but a process it left behind writes on without a
+  # second's pause: the drain never falls silent, and the run still ends.
+  def test_a_draining_run_with_a_chatty_leftover_can_be_cancelled_and_terminated
+    write_script("chatty.rb", <<~RUBY)
+      $stdout.sync = true
+      puts "script"
+      Process.detach(spawn("sh", "-c", "while :; do echo more; sleep 0.05; done"))
+    RUBY
+    %i[INT TERM].each do |signal|
+      out = scratch("out-#{signal}.txt")
+      run = start_host("run", "chatty.rb", "--output", out)
+      sleep 1.5
+      run.signal(signal)
+      result = finish(run, limit: PROMPTLY)
+      assert_equal signal == :INT, result.ok?, result.describe
+      assert File.binread(out).start_with?("script\nmore\n"), File.binread(out)[0, 100]
+    end
+    assert_empty prompts
+  end
+
   def test_an_idle_station_ends_on_sigterm_and_fails
     station = start_station
     station.signal(:TERM)

@@ -10,7 +10,6 @@
 #include <platform/pipe.h>
 #include <platform/process.h>
 #include <platform/prompt.h>
-#include <platform/stop_request.h>
 
 #include "channel/channel_error.h"
 #include "channel/comm_to_ruby.h"
@@ -34,6 +33,7 @@ constexpr const char* kStartFailed = "プログラム起動に失敗しました
 // Once the script has ended, output still comes only from processes it left
 // behind holding its output; the run does not wait for those longer than this.
 constexpr auto kDrainSilence = 1000ms;
+constexpr auto kDrainSlice = 200ms;
 constexpr const char* kLateOutputNotCaptured =
     "スクリプトが残したプロセスが出力をまだ保持しています。スクリプトの終了後の出力は取り込まれません。";
 
@@ -84,15 +84,24 @@ void ReadWaiting(platform::PipeReadEnd& pipe, std::string& output) {
 
 // Reads until no writer is left or the output falls silent. True when it fell
 // silent: a process the script left behind still holds the output, and what
-// it writes from now on is not captured.
-bool Drain(platform::PipeReadEnd& pipe, std::string& output) {
-  // A host that is ending takes what the pipe holds and does not wait for more.
-  if (platform::stop_request::raised()) {
-    ReadWaiting(pipe, output);
-    return false;
-  }
-  while (pipe.wait_readable(kDrainSilence)) {
-    if (pipe.read_blocking(output, 1 << 20) == 0) return false;
+// it writes from now on is not captured. It waits in slices and processes the
+// host's messages between them, so a cancel or a host that is ending stops it
+// within a second even while a leftover process writes on; what the pipe
+// holds then is still taken.
+bool Drain(TCommToRuby& channel, platform::PipeReadEnd& pipe, std::string& output) {
+  auto silence = 0ms;
+  while (silence < kDrainSilence) {
+    Host().ExecMessageProc();
+    if (channel.StopRequested()) {
+      ReadWaiting(pipe, output);
+      return false;
+    }
+    if (!pipe.wait_readable(kDrainSlice)) {
+      silence += kDrainSlice;
+      continue;
+    }
+    if (pipe.read_blocking(output, 1 << 20) == 0) return false;  // no writer is left
+    silence = 0ms;
   }
   return true;
 }
@@ -189,7 +198,7 @@ bool RunScript(TCommToRuby& channel, const std::string& script_path) {
   {
     WaitForm form(mode.quiet, script_path, channel);
     failure = Serve(channel, *child, pipe->read, output);
-    late_output_lost = Drain(pipe->read, output);
+    late_output_lost = Drain(channel, pipe->read, output);
     Deliver(channel, output);
   }
   pipe->read.close();
