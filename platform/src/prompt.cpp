@@ -1,5 +1,6 @@
 #include "platform/prompt.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <optional>
@@ -17,6 +18,8 @@ struct FrontEnds {
   // Replaced front ends are kept: a prompt may still be running on one.
   std::vector<std::unique_ptr<FrontEnd>> retired;
 };
+
+std::atomic<std::size_t> g_error_boxes{0};
 
 FrontEnds& front_ends() {
   static FrontEnds ends;
@@ -44,6 +47,9 @@ FrontEnd& front_end() {
   ends.automatic_answers = answers;
   return *ends.automatic;
 }
+
+std::size_t error_boxes_asked() noexcept { return g_error_boxes.load(); }
+void count_error_box() noexcept { ++g_error_boxes; }
 
 void set_front_end(std::unique_ptr<FrontEnd> front_end) {
   FrontEnds& ends = front_ends();

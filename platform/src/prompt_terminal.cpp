@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <optional>
+#include <poll.h>
 #include <unistd.h>
 
+#include "platform/stop_request.h"
 #include "prompt_answers.h"
 
 namespace platform::prompt {
@@ -23,10 +25,19 @@ const char* icon_word(Icon icon) {
   return "";
 }
 
-// One line from the terminal; nullopt at end of input.
+// A stop request is looked at this often while the user has not answered.
+constexpr int kStopSliceMs = 200;
+
+// One line from the terminal; nullopt at end of input, or when a stop is
+// requested (Ctrl-C, the program being ended) before the line is complete:
+// the question then gets the answer that changes nothing.
 std::optional<std::string> read_line(int fd) {
   std::string line;
   for (;;) {
+    pollfd entry{fd, POLLIN, 0};
+    const int ready = ::poll(&entry, 1, kStopSliceMs);
+    if (stop_request::raised()) return std::nullopt;
+    if (ready == 0 || (ready < 0 && errno == EINTR)) continue;
     char c = 0;
     ssize_t count = ::read(fd, &c, 1);
     if (count < 0 && errno == EINTR) continue;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -84,27 +85,111 @@ bool is_executable_file(const std::string& path) {
          ::access(path.c_str(), X_OK) == 0;
 }
 
+// In the child between fork and exec only async-signal-safe calls may run:
+// the parent has other threads, whose locks the child inherits held.
+[[noreturn]] void fail_in_child(int report_fd, int error) {
+  [[maybe_unused]] ssize_t ignored = ::write(report_fd, &error, sizeof error);
+  ::_exit(127);
+}
+
+void stream_in_child(int source, int target, int report_fd) {
+  if (source == kInherit) return;
+  if (source == kNullDevice) {
+    source = ::open("/dev/null", target == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (source < 0) fail_in_child(report_fd, errno);
+  }
+  if (source == target) {
+    if (::fcntl(target, F_SETFD, 0) != 0) fail_in_child(report_fd, errno);
+    return;
+  }
+  if (::dup2(source, target) < 0) fail_in_child(report_fd, errno);
+}
+
+[[noreturn]] void run_child(const SpawnSpec& spec, const char* program, char* const* argv, int report_fd,
+                            pid_t parent) {
+  if (report_fd <= STDERR_FILENO) {  // the parent ran without a standard stream: keep clear of them
+    report_fd = ::fcntl(report_fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    if (report_fd < 0) ::_exit(127);
+  }
+  if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0) fail_in_child(report_fd, errno);
+  if (::getppid() != parent) ::_exit(127);  // the parent ended before the line above
+  struct sigaction default_action {};
+  default_action.sa_handler = SIG_DFL;
+  for (int signal_number = 1; signal_number < NSIG; ++signal_number) {
+    ::sigaction(signal_number, &default_action, nullptr);  // fails harmlessly for KILL, STOP
+  }
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  if (spec.new_session && ::setsid() < 0) fail_in_child(report_fd, errno);
+  stream_in_child(spec.stdin_fd, STDIN_FILENO, report_fd);
+  stream_in_child(spec.stdout_fd, STDOUT_FILENO, report_fd);
+  stream_in_child(spec.stderr_fd, STDERR_FILENO, report_fd);
+  // Every other descriptor but the report pipe (close-on-exec) goes.
+  if (report_fd > STDERR_FILENO + 1) ::close_range(STDERR_FILENO + 1, static_cast<unsigned>(report_fd) - 1, 0);
+  ::close_range(static_cast<unsigned>(report_fd) + 1, ~0U, 0);
+  if (!spec.directory.empty() && ::chdir(spec.directory.c_str()) != 0) fail_in_child(report_fd, errno);
+  ::execve(program, argv, environ);
+  fail_in_child(report_fd, errno);
+}
+
+// The child's errno when it failed before or at exec; 0 once it has exec'd
+// (the report pipe closed on exec with nothing written).
+int read_child_report(int report_fd) {
+  int error = 0;
+  ssize_t got = 0;
+  do {
+    got = ::read(report_fd, &error, sizeof error);
+  } while (got < 0 && errno == EINTR);
+  return got == static_cast<ssize_t>(sizeof error) ? error : 0;
+}
+
+pid_t fork_ending_with_parent(const SpawnSpec& spec, std::vector<char*>& argv) {
+  // Everything that allocates happens here, before the fork.
+  const std::optional<std::string> program = find_program(spec.argv.front());
+  if (!program) throw SystemError("start process " + spec.argv.front(), ENOENT);
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) throw_errno("prepare process start");
+  const pid_t parent = ::getpid();
+  const pid_t pid = ::fork();
+  if (pid == 0) run_child(spec, program->c_str(), argv.data(), report[1], parent);
+  const int fork_error = errno;
+  ::close(report[1]);
+  const int child_error = pid < 0 ? 0 : read_child_report(report[0]);
+  ::close(report[0]);
+  if (pid < 0) throw SystemError("start process " + spec.argv.front(), fork_error);
+  if (child_error != 0) {
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    throw SystemError("start process " + spec.argv.front(), child_error);
+  }
+  return pid;
+}
+
+pid_t posix_spawn_child(const SpawnSpec& spec, std::vector<char*>& argv) {
+  SpawnSetup setup;
+  setup.stream(spec.stdin_fd, STDIN_FILENO);
+  setup.stream(spec.stdout_fd, STDOUT_FILENO);
+  setup.stream(spec.stderr_fd, STDERR_FILENO);
+  setup.finish(spec);
+  pid_t pid = -1;
+  // glibc reports a failed exec (or chdir) here and reaps that child itself.
+  int rc = posix_spawnp(&pid, argv[0], setup.actions(), setup.attributes(), argv.data(), environ);
+  if (rc != 0) throw SystemError("start process " + spec.argv.front(), rc);
+  return pid;
+}
+
 }  // namespace
 
 Spawned spawn(const SpawnSpec& spec) {
   if (spec.argv.empty() || spec.argv.front().empty()) {
     throw SystemError("start process: no program named", ENOENT);
   }
-  SpawnSetup setup;
-  setup.stream(spec.stdin_fd, STDIN_FILENO);
-  setup.stream(spec.stdout_fd, STDOUT_FILENO);
-  setup.stream(spec.stderr_fd, STDERR_FILENO);
-  setup.finish(spec);
-
   std::vector<char*> argv;
   argv.reserve(spec.argv.size() + 1);
   for (const std::string& argument : spec.argv) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
-
-  pid_t pid = -1;
-  // glibc reports a failed exec (or chdir) here and reaps that child itself.
-  int rc = posix_spawnp(&pid, argv[0], setup.actions(), setup.attributes(), argv.data(), environ);
-  if (rc != 0) throw SystemError("start process " + spec.argv.front(), rc);
+  const pid_t pid = spec.end_with_parent ? fork_ending_with_parent(spec, argv) : posix_spawn_child(spec, argv);
 
   int pidfd = open_pidfd(pid);
   if (pidfd < 0) {

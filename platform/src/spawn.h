@@ -1,6 +1,7 @@
 // Process start shared by the launcher, the clipboard and the shell opener:
-// posix_spawnp with every standard stream chosen, a pidfd opened at once, and
-// every descriptor above 2 closed in the child whatever its close-on-exec flag.
+// posix_spawnp (or fork and exec, for a child that ends with its parent) with
+// every standard stream chosen, a pidfd opened at once, and every descriptor
+// above 2 closed in the child whatever its close-on-exec flag.
 #pragma once
 
 #include <optional>
@@ -23,6 +24,9 @@ struct SpawnSpec {
   std::string directory;
   // A session of its own, so the host's terminal signals do not reach it.
   bool new_session = false;
+  // Killed when the calling thread ends (with it, the process): started by
+  // fork and exec, for posix_spawn cannot ask for the parent-death signal.
+  bool end_with_parent = false;
 };
 
 struct Spawned {

@@ -7,10 +7,11 @@
 
 namespace scriptlink {
 
-void ReportError(std::string_view text) noexcept {
+void ReportError(std::string_view text) noexcept { ReportError(text, platform::prompt::Icon::warning); }
+
+void ReportError(std::string_view text, platform::prompt::Icon icon) noexcept {
   try {
-    platform::prompt::message_box(text, "Scriptlink", platform::prompt::Buttons::ok,
-                                  platform::prompt::Icon::warning);
+    platform::prompt::message_box(text, "Scriptlink", platform::prompt::Buttons::ok, icon);
     return;
   } catch (...) {
     // No prompt could be shown (no terminal, no scripted answer): stderr is

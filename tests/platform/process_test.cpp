@@ -4,6 +4,8 @@
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -254,6 +256,103 @@ TEST(CurrentProcess, ChildSeesOurIdAndExecutable) {
   std::string path = current_executable_path();
   ASSERT_EQ(path.front(), '/');
   EXPECT_TRUE(std::filesystem::equivalent(path, "/proc/self/exe"));
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Starts "sleep 30" from a forked process that then ends, and hands back the
+// sleeper's id.
+pid_t sleeper_of_an_ended_parent(bool end_with_parent) {
+  int ids[2];
+  if (::pipe(ids) != 0) return -1;
+  const pid_t parent = ::fork();
+  if (parent == 0) {
+    try {
+      StartOptions options;
+      options.end_with_parent = end_with_parent;
+      ChildProcess child = ChildProcess::start("sleep 30", options);
+      const pid_t id = child.id();
+      [[maybe_unused]] ssize_t written = ::write(ids[1], &id, sizeof id);
+    } catch (...) {
+    }
+    ::_exit(0);
+  }
+  ::close(ids[1]);
+  pid_t sleeper = -1;
+  if (::read(ids[0], &sleeper, sizeof sleeper) != sizeof sleeper) sleeper = -1;
+  ::close(ids[0]);
+  ::waitpid(parent, nullptr, 0);
+  return sleeper;
+}
+
+bool ends_within(pid_t pid, std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::string state;
+    std::ifstream status("/proc/" + std::to_string(pid) + "/stat");
+    if (!status) return true;
+    std::string ignored;
+    status >> ignored >> ignored >> state;
+    if (state == "Z") return true;  // ended, not yet reaped by its new parent
+    std::this_thread::sleep_for(10ms);
+  }
+  return false;
+}
+
+TEST(ChildProcess, AChildThatEndsWithItsParentDiesWithIt) {
+  const pid_t tied = sleeper_of_an_ended_parent(true);
+  ASSERT_GT(tied, 0);
+  EXPECT_TRUE(ends_within(tied, 5000ms)) << "the child outlived its parent";
+  ::kill(tied, SIGKILL);
+
+  const pid_t untied = sleeper_of_an_ended_parent(false);
+  ASSERT_GT(untied, 0);
+  EXPECT_FALSE(ends_within(untied, 300ms)) << "by default a child outlives its parent";
+  ::kill(untied, SIGKILL);
+}
+
+// Started by fork and exec rather than posix_spawn: the same streams,
+// directory, descriptors and failures.
+TEST(ChildProcess, EndingWithItsParentKeepsEveryOtherPromise) {
+  StartOptions tied;
+  tied.end_with_parent = true;
+  EXPECT_EQ(run_captured(R"(sh -c "echo out; echo err >&2; read x || echo no-input")", tied).output,
+            "out\nerr\nno-input\n");
+  ScratchFolder folder;
+  StartOptions in_folder = tied;
+  in_folder.directory = folder.path();
+  EXPECT_EQ(run_captured("/bin/pwd -P", in_folder).output,
+            std::filesystem::canonical(folder.path()).string() + "\n");
+
+  int stray = ::open("/dev/null", O_RDONLY);
+  ASSERT_GE(stray, 3);
+  const std::string check = "test -e /proc/self/fd/" + std::to_string(stray) + " && exit 1; exit 0";
+  EXPECT_EQ(run_captured("sh -c \"" + check + "\"", tied).exit_code, 0) << "a stray descriptor leaked";
+  ::close(stray);
+
+  StartOptions hidden = tied;
+  hidden.hidden = true;
+  ChildProcess nulls = ChildProcess::start(
+      R"(sh -c "for fd in 0 1 2; do [ $(readlink /proc/$$/fd/$fd) = /dev/null ] || exit 1; done")", hidden);
+  nulls.wait();
+  EXPECT_EQ(nulls.exit_code(), 0);
+
+  try {
+    ChildProcess::start(R"("no-such-program-ztl" a)", tied);
+    FAIL() << "started a program that does not exist";
+  } catch (const SystemError& error) {
+    EXPECT_EQ(error.error_number(), ENOENT);
+  }
+  EXPECT_THROW(ChildProcess::start("/etc/passwd", tied), SystemError);
+  StartOptions nowhere = tied;
+  nowhere.directory = "/no/such/folder";
+  EXPECT_THROW(ChildProcess::start("true", nowhere), SystemError);
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 #include "platform/prompt.h"
+#include "platform/stop_request.h"
 #include "scratch_space.h"
 #include "test_support.h"
 
@@ -130,6 +134,36 @@ TEST(TerminalPrompt, ANoticeIsShownAndNeverWaitedFor) {
   });
   EXPECT_EQ(code, 0);
   EXPECT_EQ(text, "Scriptlink: Script not found\n");
+}
+
+// A question on a terminal nobody answers, in a child whose controlling
+// terminal is a fresh pseudo-terminal: a stop request (the host's Ctrl-C or
+// SIGTERM) ends the wait with the answer that changes nothing.
+TEST(TerminalPrompt, AStopRequestEndsAnUnansweredQuestion) {
+  ScopedVariable no_answers(kAnswersVariable, std::nullopt);
+  ScratchFolder folder;
+  const std::string shown = folder / "stderr";
+  const int code = test::run_in_child([&shown] {
+    ::alarm(5);  // a wait that never ends fails the test rather than hangs it
+    ::setsid();
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return 10;
+    const int terminal = ::open(::ptsname(master), O_RDWR);  // becomes the controlling terminal
+    if (terminal < 0) return 11;
+    const int err = ::open(shown.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(err, STDERR_FILENO);
+    std::thread stop([] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      stop_request::raise();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const Answer answer = front_end().message_box("止めますか?", "Scriptlink", Buttons::yes_cancel, Icon::question);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    stop.join();
+    if (answer != Answer::cancel) return 3;
+    return waited < std::chrono::seconds(2) ? 0 : 4;
+  });
+  EXPECT_EQ(code, 0) << "3: answered other than cancel, 4: waited past the stop\n" << test::file_text(shown);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <platform/orphaned_objects.h>
 #include <platform/paths.h>
 #include <platform/process.h>
+#include <platform/prompt.h>
 
 #include "cli/options.h"
 #include "cli/plugin_host.h"
@@ -153,6 +154,21 @@ int report_unreturned_records(int code) {
   return kExitFailure;
 }
 
+// A command stopped by SIGTERM has failed, and so has one during which the
+// user was shown an error (the plug-in could not deliver a run's output, say),
+// though it ran to its end.
+int command_exit_code(int code, std::size_t error_boxes_before) {
+  if (code == kExitOk && termination_requested()) {
+    // The command was stopped: its script ended, its output delivered, and the
+    // projects are saved, but it did not run to its end.
+    std::fprintf(stderr, "zentrella: terminated\n");
+    return kExitFailure;
+  }
+  if (code != kExitOk || platform::prompt::error_boxes_asked() == error_boxes_before) return code;
+  std::fprintf(stderr, "zentrella: the command reported an error\n");
+  return kExitFailure;
+}
+
 int run_command(const Options& options) {
   if (options.command == "clipboard") {
     std::fputs(platform::clipboard::get_text().c_str(), stdout);
@@ -192,7 +208,8 @@ int host_main(int argc, char** argv) {
   platform::remove_orphaned_objects();
   try {
     set_up_session(options);
-    const int code = run_command(options);
+    const std::size_t error_boxes = platform::prompt::error_boxes_asked();
+    const int code = command_exit_code(run_command(options), error_boxes);
     std::fflush(stdout);
     return report_unreturned_records(code);
   } catch (const std::exception& error) {

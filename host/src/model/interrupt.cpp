@@ -2,13 +2,20 @@
 
 #include <csignal>
 
+#include <platform/stop_request.h>
+
 namespace zentrella {
 
 namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
+volatile std::sig_atomic_t g_terminated = 0;
 
-extern "C" void on_interrupt(int) { g_interrupted = 1; }
+extern "C" void on_interrupt(int signal_number) {
+  if (signal_number == SIGTERM) g_terminated = 1;
+  g_interrupted = 1;
+  platform::stop_request::raise();
+}
 
 }  // namespace
 
@@ -22,7 +29,17 @@ void install_interrupt_handler() {
 }
 
 bool interrupt_requested() { return g_interrupted != 0; }
-void clear_interrupt() { g_interrupted = 0; }
-void request_interrupt() { g_interrupted = 1; }
+
+void clear_interrupt() {
+  g_interrupted = 0;
+  if (g_terminated == 0) platform::stop_request::clear();
+}
+
+void request_interrupt() {
+  g_interrupted = 1;
+  platform::stop_request::raise();
+}
+
+bool termination_requested() { return g_terminated != 0; }
 
 }  // namespace zentrella

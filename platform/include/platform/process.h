@@ -50,6 +50,11 @@ struct StartOptions {
   bool hidden = false;
   // Current directory for the child; empty = the parent's.
   std::string directory;
+  // The child is killed when the thread that starts it ends (with it, this
+  // process, however it ends), as a job that kills its processes on close
+  // would; start it from the main thread. What it execs keeps this, so a
+  // chain of programs that each exec the next ends with us too.
+  bool end_with_parent = false;
 };
 
 // A process this process started; it is reaped when the object goes, so no

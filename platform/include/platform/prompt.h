@@ -10,6 +10,7 @@
 // text goes to stderr and it throws UnexpectedPrompt.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -42,8 +43,14 @@ FrontEnd& front_end();
 // Installs a front end (the desktop one, or a test's); null restores the default.
 void set_front_end(std::unique_ptr<FrontEnd> front_end);
 
+// Message boxes with the error icon asked for in this process so far, shown or
+// not: a command line maps a command that reported an error to a failed exit.
+std::size_t error_boxes_asked() noexcept;
+void count_error_box() noexcept;
+
 inline Answer message_box(std::string_view text, std::string_view caption, Buttons buttons,
                           Icon icon = Icon::none) {
+  if (icon == Icon::error) count_error_box();
   return front_end().message_box(text, caption, buttons, icon);
 }
 

@@ -15,4 +15,12 @@ class ChannelError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+
+// The run was asked to stop (cancelled, or the host is ending) while an
+// exchange waited on its client; the exchange is abandoned, nothing is reported.
+class RunStopped : public std::runtime_error {
+ public:
+  RunStopped() : std::runtime_error("the run was asked to stop") {}
+};
+
 }  // namespace scriptlink

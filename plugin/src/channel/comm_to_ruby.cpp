@@ -5,6 +5,7 @@
 #include <exception>
 #include <utility>
 
+#include <platform/stop_request.h>
 #include <ztl/channel.h>
 
 #include "channel/channel_error.h"
@@ -17,6 +18,9 @@ namespace scriptlink {
 namespace {
 
 using namespace std::chrono_literals;
+
+// Inside an exchange the client may stall; a stop is looked at this often.
+constexpr auto kStopSlice = 200ms;
 
 // Any failure to make a channel object is the one fixed text to the user.
 template <typename Make>
@@ -60,15 +64,19 @@ class TCommToRuby::MappingTransport final : public ChannelTransport {
   }
 
   void wait_for_client() override {
-    if (peer_ == 0) {  // nobody known to watch
-      owner_.client_event_.wait();
-      return;
+    if (peer_ != 0) {
+      // One watch serves many exchanges of the same client; a watch whose
+      // process ended is made anew in case the id now names another process.
+      if (!watch_ || watch_->pid() != peer_ || watch_->ended()) watch_.emplace(peer_);
+      if (!watch_->valid()) throw ChannelError(kScriptEndedMidExchange);
     }
-    // One watch serves many exchanges of the same client; a watch whose process
-    // ended is made anew in case the id now names another process.
-    if (!watch_ || watch_->pid() != peer_ || watch_->ended()) watch_.emplace(peer_);
-    if (!watch_->valid() || owner_.client_event_.wait(*watch_) == platform::WaitResult::peer_ended)
-      throw ChannelError(kScriptEndedMidExchange);
+    for (;;) {
+      const platform::WaitResult result =
+          peer_ != 0 ? owner_.client_event_.wait(kStopSlice, *watch_) : owner_.client_event_.wait(kStopSlice);
+      if (result == platform::WaitResult::signaled) return;
+      if (result == platform::WaitResult::peer_ended) throw ChannelError(kScriptEndedMidExchange);
+      if (owner_.StopRequested()) throw RunStopped();
+    }
   }
 
  private:
@@ -147,8 +155,11 @@ void TCommToRuby::ExecMessageProc() {
 pid_t TCommToRuby::ScriptProcessId() const noexcept { return process_ ? process_->id() : 0; }
 
 void TCommToRuby::DispatchRequests() {
-  while (channel_.WaitForRequest(std::chrono::milliseconds(ZTL_DISPATCH_WAIT_MS))) {
+  // The host's message processing may cancel the run (its wait form), so the
+  // stop is looked at after it, before the request is served.
+  while (!StopRequested() && channel_.WaitForRequest(std::chrono::milliseconds(ZTL_DISPATCH_WAIT_MS))) {
     ExecMessageProc();
+    if (StopRequested()) return;
     channel_.CopyHeader();
     ServeRequest(channel_, state_, env_);
   }
@@ -158,12 +169,24 @@ void TCommToRuby::ServeProcess(pid_t process_id) {
   std::optional<platform::ProcessHandle> process = platform::ProcessHandle::open(process_id);
   if (!process) return;
   process_ = std::move(process);
-  while (process_ && !process_->wait(1ms)) {
-    DispatchRequests();
-    ExecMessageProc();
+  try {
+    while (process_ && !StopRequested() && !process_->wait(1ms)) {
+      DispatchRequests();
+      ExecMessageProc();
+    }
+  } catch (const RunStopped&) {
+    // A script started outside the host is not ours to end; it learns that
+    // the host has gone when it next waits.
   }
   process_.reset();
 }
+
+void TCommToRuby::RequestStop() {
+  stop_ = true;
+  client_event_.interrupt();
+}
+
+bool TCommToRuby::StopRequested() const noexcept { return stop_ || platform::stop_request::raised(); }
 
 void TCommToRuby::AttachProcess(platform::ProcessHandle process) { process_ = std::move(process); }
 

@@ -3,6 +3,7 @@
 // run's settings and the served script's process.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -39,12 +40,20 @@ class TCommToRuby {
   // remake and terminates a held script process. Runs once.
   void Close();
 
-  // Serves requests until 100 ms pass without one. A failed exchange (the
-  // script died inside it, or sent malformed frames) throws ChannelError.
+  // Serves requests until 100 ms pass without one, or a stop is requested
+  // (looked at between requests). A failed exchange (the script died inside
+  // it, or sent malformed frames) throws ChannelError; a stop requested while
+  // an exchange waits on the client throws RunStopped within a second.
   void DispatchRequests();
-  // Serves the process until it ends or TerminateScript drops it; returns at
-  // once when the process cannot be opened.
+  // Serves the process until it ends, TerminateScript drops it or a stop is
+  // requested (then the process is left alone); returns at once when the
+  // process cannot be opened.
   void ServeProcess(pid_t process_id);
+
+  // Asks the run to stop: the dispatcher serves no further request. Thread-safe.
+  void RequestStop();
+  // This run's stop, or the process-wide stop request (the host is ending).
+  bool StopRequested() const noexcept;
 
   // The served script's process, watched during exchanges and terminated with
   // the channel object if still held.
@@ -90,6 +99,7 @@ class TCommToRuby {
   FrameChannel channel_;
   ChannelState state_;
   std::optional<platform::ProcessHandle> process_;
+  std::atomic<bool> stop_{false};
   bool closed_ = false;
 };
 

@@ -11,6 +11,7 @@
 #include <platform/process.h>
 #include <platform/prompt.h>
 
+#include "channel/channel_error.h"
 #include "channel/comm_to_ruby.h"
 #include "host_api_table.h"
 #include "launcher/command_line.h"
@@ -18,6 +19,7 @@
 #include "launcher/output_delivery.h"
 #include "launcher/output_watcher.h"
 #include "plugin_globals.h"
+#include "report_error.h"
 
 namespace scriptlink {
 namespace {
@@ -31,8 +33,12 @@ constexpr const char* kStartFailed = "プログラム起動に失敗しました
 // Once the script has ended, output still comes only from processes it left
 // behind holding its output; the run does not wait for those longer than this.
 constexpr auto kDrainSilence = 1000ms;
+constexpr auto kDrainSlice = 200ms;
+constexpr const char* kLateOutputNotCaptured =
+    "スクリプトが残したプロセスが出力をまだ保持しています。スクリプトの終了後の出力は取り込まれません。";
 
-std::atomic<bool> g_cancel_request{false};
+// The channel of the run whose wait form is shown: its cancel stops that run.
+std::atomic<TCommToRuby*> g_cancel_target{nullptr};
 
 void Tell(const char* text, platform::prompt::Icon icon) {
   platform::prompt::message_box(text, kCaption, platform::prompt::Buttons::ok, icon);
@@ -52,14 +58,17 @@ std::string BuildCommandLine(const TCommToRuby& channel, const RunMode& mode, co
 // The wait form of a quiet run, closed on every way out.
 class WaitForm {
  public:
-  WaitForm(bool shown, const std::string& script_path) : shown_(shown) {
+  WaitForm(bool shown, const std::string& script_path, TCommToRuby& channel) : shown_(shown) {
     if (!shown_) return;
+    g_cancel_target = &channel;
     const std::string name = platform::paths::file_name_of(script_path);
     Host().ShowWaitForm(&CancelRunCallback, "スクリプト実行中", name.c_str(),
                         "強制終了時は中止ボタンを押してください", "", -1);
   }
   ~WaitForm() {
-    if (shown_) Host().CloseWaitForm();
+    if (!shown_) return;
+    Host().CloseWaitForm();
+    g_cancel_target = nullptr;
   }
   WaitForm(const WaitForm&) = delete;
   WaitForm& operator=(const WaitForm&) = delete;
@@ -73,9 +82,37 @@ void ReadWaiting(platform::PipeReadEnd& pipe, std::string& output) {
   }
 }
 
-void Drain(platform::PipeReadEnd& pipe, std::string& output) {
-  while (pipe.wait_readable(kDrainSilence)) {
-    if (pipe.read_blocking(output, 1 << 20) == 0) return;  // no writer is left
+// Reads until no writer is left or the output falls silent. True when it fell
+// silent: a process the script left behind still holds the output, and what
+// it writes from now on is not captured. It waits in slices and processes the
+// host's messages between them, so a cancel or a host that is ending stops it
+// within a second even while a leftover process writes on; what the pipe
+// holds then is still taken.
+bool Drain(TCommToRuby& channel, platform::PipeReadEnd& pipe, std::string& output) {
+  auto silence = 0ms;
+  while (silence < kDrainSilence) {
+    Host().ExecMessageProc();
+    if (channel.StopRequested()) {
+      ReadWaiting(pipe, output);
+      return false;
+    }
+    if (!pipe.wait_readable(kDrainSlice)) {
+      silence += kDrainSlice;
+      continue;
+    }
+    if (pipe.read_blocking(output, 1 << 20) == 0) return false;  // no writer is left
+    silence = 0ms;
+  }
+  return true;
+}
+
+// A refused delivery is an error of the run (the host's command fails), its
+// text naming the file that kept the output.
+void Deliver(const TCommToRuby& channel, const std::string& output) {
+  try {
+    DeliverOutput(output, {channel.copy_to_clipboard, channel.output_file}, UserFolder());
+  } catch (const DeliveryError& error) {
+    ReportError(error.what(), platform::prompt::Icon::error);
   }
 }
 
@@ -88,6 +125,7 @@ std::exception_ptr Serve(TCommToRuby& channel, platform::ChildProcess& child, pl
     while (!child.wait(100ms)) {
       ReadWaiting(pipe, output);
       Host().ExecMessageProc();
+      if (channel.StopRequested()) child.terminate(0);
     }
     return nullptr;
   }
@@ -100,6 +138,9 @@ std::exception_ptr Serve(TCommToRuby& channel, platform::ChildProcess& child, pl
   while (channel.HasProcess() && !child.wait(0ms)) {
     try {
       channel.DispatchRequests();
+    } catch (const RunStopped&) {
+      channel.TerminateScript();
+      break;
     } catch (const std::exception&) {
       failure = std::current_exception();
       channel.TerminateScript();
@@ -108,7 +149,7 @@ std::exception_ptr Serve(TCommToRuby& channel, platform::ChildProcess& child, pl
     ReadWaiting(pipe, output);
     watcher.Rearm();
     Host().ExecMessageProc();
-    if (g_cancel_request.exchange(false)) channel.TerminateScript();
+    if (channel.StopRequested()) channel.TerminateScript();
   }
   channel.DetachProcess();
   return failure;
@@ -117,7 +158,7 @@ std::exception_ptr Serve(TCommToRuby& channel, platform::ChildProcess& child, pl
 }  // namespace
 
 int32_t CancelRunCallback() {
-  g_cancel_request = true;
+  if (TCommToRuby* channel = g_cancel_target.load()) channel->RequestStop();
   return 0;
 }
 
@@ -142,6 +183,8 @@ bool RunScript(TCommToRuby& channel, const std::string& script_path) {
     platform::StartOptions options;
     options.capture = mode.capture ? &pipe->write : nullptr;
     options.hidden = channel.hide_console;
+    // A script the host started must not outlive it, however the host ends.
+    options.end_with_parent = true;
     child = platform::ChildProcess::start(command_line, options);
   } catch (const platform::SystemError&) {
     Tell(kStartFailed, platform::prompt::Icon::warning);
@@ -149,16 +192,17 @@ bool RunScript(TCommToRuby& channel, const std::string& script_path) {
   }
   pipe->write.close();
 
-  g_cancel_request = false;
   std::string output;
   std::exception_ptr failure;
+  bool late_output_lost = false;
   {
-    WaitForm form(mode.quiet, script_path);
+    WaitForm form(mode.quiet, script_path, channel);
     failure = Serve(channel, *child, pipe->read, output);
-    Drain(pipe->read, output);
-    DeliverOutput(output, {channel.copy_to_clipboard, channel.output_file}, UserFolder());
+    late_output_lost = Drain(channel, pipe->read, output);
+    Deliver(channel, output);
   }
   pipe->read.close();
+  if (late_output_lost) ReportError(kLateOutputNotCaptured);
   if (failure) std::rethrow_exception(failure);
   return false;
 }

@@ -7,12 +7,14 @@
 #include <functional>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 #include <platform/message_queue.h>
 #include <platform/named_event.h>
 #include <platform/named_mapping.h>
 #include <platform/named_mutex.h>
+#include <platform/stop_request.h>
 #include <ztl/channel.h>
 #include <ztl/request_codes.h>
 
@@ -200,6 +202,93 @@ TEST_F(CommToRubyTest, TerminateScriptAndCloseEndAHeldProcess) {
   channel.AttachProcess(*platform::ProcessHandle::open(second));
   channel.Close();
   EXPECT_EQ(ExitCode(second), -SIGKILL);
+}
+
+// A client that never leaves the dispatcher 100 ms without a request.
+int AskEvery20Ms() {
+  Client client;
+  for (int round = 0; round < 500; ++round) {
+    client.Send({ZTL_REQ_HOST_VERSION, 0, 0, 0, 1}, nullptr);
+    if (!client.AwaitHost()) return 1;
+    ::usleep(20'000);
+  }
+  return 0;
+}
+
+// A client that sends the first of two chunks and then stalls, alive.
+int StallInsideARequest() {
+  Client client;
+  client.lock.lock();
+  const std::string chunk(ZTL_CHUNK_MAX, 'x');
+  client.Send({ZTL_REQ_EXEC_COMMAND, 0, 9000, ZTL_CHUNK_MAX, 0}, reinterpret_cast<const std::uint8_t*>(chunk.data()));
+  client.AwaitHost();
+  ::pause();
+  return 0;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Ends a forked client that is still running.
+void EndClient(pid_t child) {
+  ::kill(child, SIGKILL);
+  ExitCode(child);
+}
+
+TEST_F(CommToRubyTest, AStopIsHonouredBetweenRequestsThatNeverPause) {
+  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  const pid_t child = Fork(AskEvery20Ms);
+  const auto start = std::chrono::steady_clock::now();
+  std::thread cancel([&channel] {
+    std::this_thread::sleep_for(300ms);
+    channel.RequestStop();
+  });
+  channel.DispatchRequests();
+  const double seconds = SecondsSince(start);
+  cancel.join();
+  EndClient(child);
+  EXPECT_LT(seconds, 2.0) << "a client asking every 20 ms kept the dispatcher from its cancel";
+  EXPECT_TRUE(channel.StopRequested());
+}
+
+TEST_F(CommToRubyTest, TheHostsStopRequestEndsAnExchangeWithAStalledClient) {
+  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  const pid_t child = Fork(StallInsideARequest);
+  std::thread stop([] {
+    std::this_thread::sleep_for(300ms);
+    platform::stop_request::raise();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  bool stopped = false;
+  try {
+    for (int round = 0; round < 100 && !stopped; ++round) channel.DispatchRequests();
+  } catch (const RunStopped&) {
+    stopped = true;
+  }
+  const double seconds = SecondsSince(start);
+  stop.join();
+  platform::stop_request::clear();
+  EXPECT_TRUE(stopped);
+  EXPECT_LT(seconds, 2.0);
+  EXPECT_TRUE(Fake().commands.empty()) << "the unfinished request is not served";
+  EndClient(child);
+}
+
+TEST_F(CommToRubyTest, AStoppedStationLeavesItsExternalScriptAlone) {
+  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  const pid_t child = Fork(StallInsideARequest);
+  std::thread stop([] {
+    std::this_thread::sleep_for(300ms);
+    platform::stop_request::raise();
+  });
+  channel.ServeProcess(child);
+  stop.join();
+  platform::stop_request::clear();
+  EXPECT_FALSE(channel.HasProcess());
+  channel.Close();
+  EXPECT_EQ(::waitpid(child, nullptr, WNOHANG), 0) << "the script was not ended";
+  EndClient(child);
 }
 
 TEST_F(CommToRubyTest, WaitThreadPostsExternalScriptsToTheNotifyWindow) {
