@@ -84,6 +84,21 @@ TEST_F(ProjectFileTest, SessionSavesOnlyChangedFilesWithEverythingInThem) {
   EXPECT_TRUE(session().dirty_files().empty());
 }
 
+TEST_F(ProjectFileTest, AFileNamedTwiceIsOpenedOnceAndSavedWithoutDoubling) {
+  const std::string file = write("one.json", *platform::read_whole_file(ZENTRELLA_SAMPLE));
+  const std::string link = (folder / "link.json").string();
+  fs::create_symlink(file, link);
+  const std::string dotted = (folder / "." / "one.json").string();
+  EXPECT_EQ(open_project_files(session(), {file, dotted, link, file}),
+            (std::vector<std::string>{dotted, link, file}));
+  const std::size_t sample_projects = load_projects(ZENTRELLA_SAMPLE).size();
+  ASSERT_EQ(session().loaded_projects().size(), 1 + sample_projects);  // the recycle bin comes first
+  ZTLPlugin_AddItem(session().loaded_projects().at(1), ZTL_ITEM_TASK);
+  save_dirty_files(session());
+  EXPECT_EQ(load_projects(file).size(), sample_projects);
+  EXPECT_TRUE(fs::is_symlink(link));
+}
+
 TEST_F(ProjectFileTest, BadJsonNamesLineAndColumn) {
   const std::string message = error_of("{\n  \"format\": \"zentrella-projects\",\n  \"version\": 1,,\n}");
   EXPECT_NE(message.find("broken.json:3:"), std::string::npos) << message;
