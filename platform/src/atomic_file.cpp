@@ -256,7 +256,11 @@ std::optional<std::string> read_whole_file(const std::string& path) {
   return content;
 }
 
-std::optional<std::string> read_regular_file(const std::string& path, std::size_t max_bytes) {
+namespace {
+
+// Reads a regular file up to max_bytes; with refuse_more, a longer file is
+// refused instead of cut.
+std::optional<std::string> read_regular(const std::string& path, std::size_t max_bytes, bool refuse_more) {
   const std::string what = "read the file " + path;
   // Non-blocking so that opening a FIFO returns at once; it is refused below.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -267,22 +271,37 @@ std::optional<std::string> read_regular_file(const std::string& path, std::size_
   struct stat info {};
   if (::fstat(file.get(), &info) != 0) throw_errno(what);
   if (!S_ISREG(info.st_mode)) throw FileRefused(path + " is " + kind_of(info.st_mode) + ", not a regular file");
-  if (static_cast<std::uintmax_t>(info.st_size) > max_bytes) refuse_size(path, max_bytes);
+  if (refuse_more && static_cast<std::uintmax_t>(info.st_size) > max_bytes) refuse_size(path, max_bytes);
   std::string content;
-  content.reserve(static_cast<std::size_t>(info.st_size));
+  content.reserve(std::min(static_cast<std::size_t>(info.st_size), max_bytes));
   char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+  while (content.size() < max_bytes || refuse_more) {
+    // One byte past the limit tells a file that is longer than it.
+    const std::size_t room = max_bytes - std::min(max_bytes, content.size());
+    const ssize_t got = ::read(file.get(), buffer, room < sizeof buffer ? room + 1 : sizeof buffer);
     if (got == 0) break;
     if (got < 0) {
       if (errno == EINTR) continue;
       throw_errno(what);
     }
-    // The file may grow while it is read.
-    if (content.size() + static_cast<std::size_t>(got) > max_bytes) refuse_size(path, max_bytes);
     content.append(buffer, static_cast<std::size_t>(got));
+    // The file may grow while it is read.
+    if (content.size() > max_bytes) {
+      if (refuse_more) refuse_size(path, max_bytes);
+      content.resize(max_bytes);
+    }
   }
   return content;
+}
+
+}  // namespace
+
+std::optional<std::string> read_regular_file(const std::string& path, std::size_t max_bytes) {
+  return read_regular(path, max_bytes, true);
+}
+
+std::optional<std::string> read_regular_file_start(const std::string& path, std::size_t max_bytes) {
+  return read_regular(path, max_bytes, false);
 }
 
 }  // namespace platform

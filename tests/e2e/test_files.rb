@@ -44,6 +44,16 @@ class TestFiles < E2E::Case
     assert_includes result.err, "/dev/zero is a character device, not a regular file"
   end
 
+  def test_a_command_file_that_is_a_fifo_leaves_the_builtins_and_is_reported
+    command_file = File.join(user_folder, "Scriptlink.cmd")
+    File.mkfifo(command_file)
+    answers("ok")
+    out = host_ok("commands").out
+    assert_equal %w[0 1], out.lines.map { |line| line.split("\t").first }
+    assert_equal 1, prompts.size
+    assert_includes prompt_texts.first, "#{command_file} is a FIFO, not a regular file"
+  end
+
   def test_a_failed_save_is_reported_once
     project = project_copy("p.json")
     # The file becomes a folder while the script runs: the save cannot write it.

@@ -28,6 +28,9 @@ void write_file_atomically(const std::string& path, std::string_view bytes);
 // FileRefused at once for what is not a regular file (a FIFO never blocks) or
 // for more than max_bytes; SystemError on other failures.
 std::optional<std::string> read_regular_file(const std::string& path, std::size_t max_bytes);
+// The same for a file of which only the first max_bytes matter: the rest is
+// left unread rather than refused.
+std::optional<std::string> read_regular_file_start(const std::string& path, std::size_t max_bytes);
 // nullopt when the file does not exist; throws SystemError on other failures.
 std::optional<std::string> read_whole_file(const std::string& path);
 
