@@ -87,6 +87,19 @@ class TestFiles < E2E::Case
     assert File.pipe?(fifo)
   end
 
+  # The plug-in cannot make its announcement when something else holds the name.
+  def test_a_channel_failure_of_a_run_names_the_script
+    blocker = "/dev/shm/ztl+#{namespace}+FILEMAP_ZTL_RUBY"
+    Dir.mkdir(blocker)
+    script = write_script("hello.rb", "puts 'hello'\n")
+    answers("ok")
+    host("run", "hello.rb", "--clipboard")
+    assert_equal ["共有メモリを開けません\\n#{script}"], prompt_texts
+    assert_nil clipboard
+  ensure
+    Dir.rmdir(blocker) if blocker && File.directory?(blocker)
+  end
+
   def test_commands_print_captions_with_control_characters_escaped
     write_command_file(command_record(number: 10, script: "x.rb", caption: "\e]0;owned\a\e[2J\x7Fend"),
                        command_record(number: 11, script: "y.rb", caption: "tab\there"))
