@@ -154,6 +154,19 @@ TEST_F(ProjectFileTest, NestingIsLimitedWithThePlaceWhereItGoesTooDeep) {
   EXPECT_EQ(load_projects(path), deep);
 }
 
+TEST_F(ProjectFileTest, ASaveThatCouldNotBeReadBackIsRefusedAndTheOldFileStays) {
+  const std::string path = write("deep.json", nested_items(1));
+  const std::string before = *platform::read_whole_file(path);
+  std::vector<ItemTree> projects = load_projects(path);
+  ItemTree* innermost = &projects[0].children[0];
+  for (int i = 0; i < 300; ++i) {  // the host's model has no depth limit of its own
+    innermost->children.emplace_back();
+    innermost = &innermost->children.back();
+  }
+  EXPECT_THROW(save_projects(path, projects), ProjectFileError);
+  EXPECT_EQ(*platform::read_whole_file(path), before);
+}
+
 TEST_F(ProjectFileTest, DuplicateKeysAndHugeNumbersNameTheirPlace) {
   EXPECT_EQ(error_of("{\"format\":\"zentrella-projects\",\n  \"version\":1,\n  \"format\":\"x\"}"),
             folder.string() + "/broken.json:3:3: duplicate key \"format\"");
