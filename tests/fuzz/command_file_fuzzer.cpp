@@ -6,10 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <unistd.h>
-
-#include <platform/atomic_file.h>
 
 #include "command_file.h"
 #include "plugin_info.h"
@@ -21,13 +20,31 @@ namespace {
   std::abort();
 }
 
-const std::string& Folder() {
-  static const std::string folder = [] {
-    char name[] = "/tmp/ztl-command-file-fuzz-XXXXXX";
-    if (::mkdtemp(name) == nullptr) Finding("cannot make a scratch folder");
-    return std::string(name) + "/";
-  }();
-  return folder;
+// The scratch folder, in memory where there is such a file system: the save
+// syncs to disk, which would otherwise bound the rate of inputs.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string name = (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/ztl-cmd-fuzz-XXXXXX");
+    if (::mkdtemp(name.data()) == nullptr) Finding("cannot make a scratch folder");
+    folder_ = name + "/";
+  }
+  ~ScratchFolder() {
+    ::unlink(File().c_str());
+    ::rmdir(folder_.c_str());
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  std::string File() const { return folder_ + "Scriptlink.cmd"; }
+
+ private:
+  std::string folder_;
+};
+
+void WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  if (!out.flush()) Finding("cannot write the input file");
 }
 
 bool SameRecords(const scriptlink::TCommandArray& a, const scriptlink::TCommandArray& b) {
@@ -41,8 +58,9 @@ bool SameRecords(const scriptlink::TCommandArray& a, const scriptlink::TCommandA
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string path = Folder() + "Scriptlink.cmd";
-  platform::write_file_atomically(path, std::string(reinterpret_cast<const char*>(data), size));
+  static const ScratchFolder scratch;
+  const std::string path = scratch.File();
+  WriteInput(path, data, size);
   scriptlink::TCommandArray table = scriptlink::TCommandArray::WithBuiltins();
   scriptlink::TCommandArray users;
   try {
