@@ -102,11 +102,13 @@ class TestFiles < E2E::Case
 
   def test_commands_print_captions_with_control_characters_escaped
     write_command_file(command_record(number: 10, script: "x.rb", caption: "\e]0;owned\a\e[2J\x7Fend"),
-                       command_record(number: 11, script: "y.rb", caption: "tab\there"))
+                       command_record(number: 11, script: "y.rb", caption: "tab\there"),
+                       command_record(number: 12, script: "z.rb", caption: "c1\u009B31m 語".b))
     out = host_ok("commands").out
     refute_match(/[\x00-\x08\x0b-\x1f\x7f]/, out)
     assert_includes out.lines, "10\tScriptlink_ExtCommand10\t\\x1b]0;owned\\x07\\x1b[2J\\x7fend\t-1\t0\n"
     assert_includes out.lines, "11\tScriptlink_ExtCommand11\ttab\\x09here\t-1\t0\n"
+    assert_includes out.b.lines, "12\tScriptlink_ExtCommand12\tc1\\u009b31m 語\t-1\t0\n".b
   end
 
   def test_clipboard_prints_every_byte
