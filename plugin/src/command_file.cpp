@@ -1,9 +1,9 @@
 #include "command_file.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
+#include <optional>
 #include <stdexcept>
 
 #include <platform/atomic_file.h>
@@ -13,30 +13,31 @@ namespace scriptlink {
 
 namespace {
 
-// Reads up to size bytes; returns how many arrived (short at the file's end).
-std::size_t ReadSome(std::ifstream& in, char* buffer, std::size_t size) {
-  in.read(buffer, static_cast<std::streamsize>(size));
-  return static_cast<std::size_t>(in.gcount());
+constexpr std::size_t kCountSize = 4;
+
+std::int32_t CountOf(const std::string& bytes) {
+  std::uint32_t count = 0;
+  for (std::size_t i = 0; i < kCountSize; ++i) count |= std::uint32_t{static_cast<unsigned char>(bytes[i])} << (8 * i);
+  return static_cast<std::int32_t>(count);
 }
 
 }  // namespace
 
 void LoadCommandFile(const std::string& path, TCommandArray& target) {
-  if (!platform::paths::file_exists(path)) return;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw std::runtime_error("コマンドファイルを開けません: " + path + " (" + std::strerror(errno) +
-                             ")");
+  std::optional<std::string> bytes;
+  try {
+    // Never more than the largest table; a FIFO or device is refused at once.
+    bytes = platform::read_regular_file_start(path, kCountSize + kMaxUserCommands * kCommandRecordSize);
+  } catch (const std::exception& error) {
+    throw std::runtime_error("コマンドファイルを開けません: " + path + " (" + error.what() + ")");
   }
-  unsigned char count_bytes[4] = {};
-  if (ReadSome(in, reinterpret_cast<char*>(count_bytes), 4) < 4) return;
-  const std::int32_t count = static_cast<std::int32_t>(
-      std::uint32_t{count_bytes[0]} | std::uint32_t{count_bytes[1]} << 8 |
-      std::uint32_t{count_bytes[2]} << 16 | std::uint32_t{count_bytes[3]} << 24);
+  if (!bytes || bytes->size() < kCountSize) return;
+  const std::int32_t count = CountOf(*bytes);
   if (count <= 0 || count > static_cast<std::int32_t>(kMaxUserCommands)) return;
 
   auto records = target.Grow(static_cast<std::size_t>(count));
-  ReadSome(in, reinterpret_cast<char*>(records.data()), records.size_bytes());
+  const std::size_t present = std::min(bytes->size() - kCountSize, records.size_bytes());
+  std::memcpy(records.data(), bytes->data() + kCountSize, present);
 }
 
 void SaveCommandFile(const std::string& path, const TCommandArray& working) {

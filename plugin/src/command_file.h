@@ -17,7 +17,8 @@ inline constexpr const char* kTooManyCommandsMessage = "コマンドは99個ま�
 // Appends the file's records to target (the live table or a working list).
 // A missing file appends nothing; so does a count outside 1..99. A file
 // shorter than its count says leaves the missing bytes zero. Throws
-// std::runtime_error only when the file exists but cannot be opened.
+// std::runtime_error when the file exists but cannot be read, or is not a
+// regular file (a FIFO must not block the host).
 void LoadCommandFile(const std::string& path, TCommandArray& target);
 
 // Rewrites the file from a working list of user commands. A list of more than

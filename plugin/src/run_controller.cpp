@@ -68,6 +68,18 @@ class CurrentDirectoryScope {
 
 std::int32_t ChannelNumber() { return static_cast<std::int32_t>(platform::executable_module_handle()); }
 
+// A channel failure of a run names its script on a line of its own: the fixed
+// text alone does not say which of the user's scripts failed.
+template <typename Run>
+void NamingTheScriptOnChannelError(const std::string& script_path, Run&& run) {
+  try {
+    run();
+  } catch (const ChannelError& error) {
+    if (script_path.empty()) throw;
+    throw ChannelError(std::string(error.what()) + "\n" + script_path);
+  }
+}
+
 }  // namespace
 
 bool FlagFromText(const char* text) {
@@ -128,11 +140,18 @@ bool TScriptlink::RunCommand(std::uint32_t n, const ZtlRunParams* params) {
     AskToTerminateRunningScript();
     return false;
   }
-  if (n >= kFirstUserCommandNumber) {
-    RunUserCommand(n);
-  } else {
-    RunScriptCommand(params);
-  }
+  const CommandRecord* record = n >= kFirstUserCommandNumber ? FindCommand(n) : nullptr;
+  const std::string script = record != nullptr ? FromStoredPath(record->ScriptFile(), ScriptFolder())
+                             : params != nullptr && params->script_file != nullptr
+                                 ? ScriptFromParameter(params->script_file, ScriptFolder())
+                                 : std::string();
+  NamingTheScriptOnChannelError(script, [&] {
+    if (n >= kFirstUserCommandNumber) {
+      RunUserCommand(n);
+    } else {
+      RunScriptCommand(params);
+    }
+  });
   return false;
 }
 

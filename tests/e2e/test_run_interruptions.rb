@@ -156,7 +156,7 @@ class TestRunInterruptions < E2E::Case
     result = host("run", "dies.rb", "--output", out)
     assert result.ok?, result.describe
     assert_equal "partial\n", File.binread(out)
-    assert_empty prompts.reject { |p| p[:text] == "スクリプトがやり取りの途中で終了しました" }
+    assert_empty prompts.reject { |p| p[:text] == "スクリプトがやり取りの途中で終了しました\\n#{script_folder}dies.rb" }
 
     write_script("hello.rb", "require 'ztl'\nputs Ztl.ztl_version\n")
     host_ok("run", "hello.rb", "--output", out)

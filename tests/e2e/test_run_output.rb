@@ -95,7 +95,7 @@ class TestRunOutput < E2E::Case
   def test_a_missing_script_is_reported_and_starts_nothing
     answers("ok")
     host("run", "absent.rb", "--clipboard")
-    assert_equal ["Script not found"], prompt_texts
+    assert_equal ["Script not found\\n#{script_folder}absent.rb"], prompt_texts
     assert_nil clipboard
   end
 

@@ -1,7 +1,11 @@
-# Writes the seed inputs of serve_frames_fuzzer into corpus/: a few valid
-# requests as the extension sends them. An input is a sequence of frames, each
-# a 20-byte header (code, value, total length, chunk length, last) followed by
-# the chunk's bytes.
+# Writes the seed inputs of the fuzz targets:
+# - corpus/ for serve_frames_fuzzer: a few valid requests as the extension
+#   sends them. An input is a sequence of frames, each a 20-byte header (code,
+#   value, total length, chunk length, last) followed by the chunk's bytes.
+# - project_corpus/ for project_file_fuzzer: the sample projects and small
+#   files that reach each part of an item.
+# - command_corpus/ for command_file_fuzzer: command files as the plug-in
+#   saves them, and short ones.
 #   ruby tests/fuzz/make_corpus.rb
 CHUNK_MAX = 8172
 
@@ -36,3 +40,36 @@ seeds = {
 dir = File.join(__dir__, "corpus")
 Dir.mkdir(dir) unless Dir.exist?(dir)
 seeds.each { |name, bytes| File.binwrite(File.join(dir, name), bytes) }
+
+def write_seeds(folder, seeds)
+  dir = File.join(__dir__, folder)
+  Dir.mkdir(dir) unless Dir.exist?(dir)
+  seeds.each { |name, bytes| File.binwrite(File.join(dir, name), bytes) }
+end
+
+head = '{"format":"zentrella-projects","version":1,"projects":'
+write_seeds("project_corpus", {
+  "sample" => File.binread(File.join(__dir__, "../../examples/sample-projects.json")),
+  "empty" => head + "[]}",
+  "one_project" => head + '[{"kind":"project","title":"受信箱"}]}',
+  "item_parts" => head + '[{"kind":"project","options":{"relative_path":true},"children":[{"kind":"task",' \
+                  '"title":"t","progress":50,"priority":-3,"message_id":"m","dates":{"due":"2024-05-01T10:30:00",' \
+                  '"create":"2024-01-31T00:00:00"},"alarm":{"enabled":true,"count":2,"unit":1},' \
+                  '"documents":[{"title":"d","text":"a\\nb"}],"links":[{"file_name":"x.txt"}],' \
+                  '"categories":[{"name":"c","value":"v"}],"children":[{"kind":"folder"}]}]}]}',
+})
+
+# One command record, 2076 bytes, as the plug-in writes it.
+def command_record(number, caption, script, flags = 0)
+  [caption, "Scriptlink_ExtCommand#{number}", 0, 0, number, -1, 0, script, "-v", "out.txt", flags]
+    .pack("a256 a256 s< S< L< l< L< a261 a1025 a261 C")
+end
+
+def command_file(*records) = [records.size].pack("l<") + records.join
+
+write_seeds("command_corpus", {
+  "two_commands" => command_file(command_record(10, "Hello", "hello.rb"), command_record(11, "整理", "tools/t.rb", 3)),
+  "one_command" => command_file(command_record(12, "x", "../x.rb", 1)),
+  "empty_list" => [0].pack("l<"),
+  "short_record" => command_file(command_record(10, "cut", "c.rb"))[0, 600],
+})

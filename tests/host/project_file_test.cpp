@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include <platform/atomic_file.h>
 
 #include "host_fixture.h"
@@ -82,6 +84,21 @@ TEST_F(ProjectFileTest, SessionSavesOnlyChangedFilesWithEverythingInThem) {
   EXPECT_TRUE(session().dirty_files().empty());
 }
 
+TEST_F(ProjectFileTest, AFileNamedTwiceIsOpenedOnceAndSavedWithoutDoubling) {
+  const std::string file = write("one.json", *platform::read_whole_file(ZENTRELLA_SAMPLE));
+  const std::string link = (folder / "link.json").string();
+  fs::create_symlink(file, link);
+  const std::string dotted = (folder / "." / "one.json").string();
+  EXPECT_EQ(open_project_files(session(), {file, dotted, link, file}),
+            (std::vector<std::string>{dotted, link, file}));
+  const std::size_t sample_projects = load_projects(ZENTRELLA_SAMPLE).size();
+  ASSERT_EQ(session().loaded_projects().size(), 1 + sample_projects);  // the recycle bin comes first
+  ZTLPlugin_AddItem(session().loaded_projects().at(1), ZTL_ITEM_TASK);
+  save_dirty_files(session());
+  EXPECT_EQ(load_projects(file).size(), sample_projects);
+  EXPECT_TRUE(fs::is_symlink(link));
+}
+
 TEST_F(ProjectFileTest, BadJsonNamesLineAndColumn) {
   const std::string message = error_of("{\n  \"format\": \"zentrella-projects\",\n  \"version\": 1,,\n}");
   EXPECT_NE(message.find("broken.json:3:"), std::string::npos) << message;
@@ -109,6 +126,87 @@ TEST_F(ProjectFileTest, WrongVersionAndWrongTypesAreRefusedWithTheirPlace) {
             std::string::npos);
   EXPECT_NE(error_of(projects + R"([{"kind":"project","alarm":{"unit":9}}]})").find("alarm unit"), std::string::npos);
   EXPECT_NE(error_of(projects + R"([{"kind":"project","documents":{}}]})").find("expected a list"), std::string::npos);
+}
+
+// Items nested depth levels below the project, the innermost holding inner.
+std::string nested_items(std::size_t depth, const std::string& inner = "") {
+  std::string text = R"({"format":"zentrella-projects","version":1,"projects":[{"kind":"project","children":[)";
+  for (std::size_t i = 0; i < depth; ++i) text += R"({"kind":"task","children":[)";
+  text += inner;
+  for (std::size_t i = 0; i < depth; ++i) text += "]}";
+  return text + "]}]}";
+}
+
+TEST_F(ProjectFileTest, NestingIsLimitedWithThePlaceWhereItGoesTooDeep) {
+  // Two levels of JSON per item: the top object, the list and the project take
+  // three, so the 255th item opens level 513.
+  const std::string head = nested_items(0).substr(0, nested_items(0).size() - 4);
+  const std::size_t column_of_item_255 = head.size() + 254 * std::string(R"({"kind":"task","children":[)").size() + 1;
+  EXPECT_EQ(error_of(nested_items(255)),
+            folder.string() + "/broken.json:1:" + std::to_string(column_of_item_255) + ": nesting deeper than 512 levels");
+  // Deep enough to overflow the stack when nothing stops it.
+  EXPECT_NE(error_of(nested_items(20000)).find("nesting deeper than 512 levels"), std::string::npos);
+
+  // The deepest file that loads also saves and loads again.
+  const std::string path = write("deep.json", nested_items(254));
+  const std::vector<ItemTree> deep = load_projects(path);
+  save_projects(path, deep);
+  EXPECT_EQ(load_projects(path), deep);
+}
+
+TEST_F(ProjectFileTest, ASaveThatCouldNotBeReadBackIsRefusedAndTheOldFileStays) {
+  const std::string path = write("deep.json", nested_items(1));
+  const std::string before = *platform::read_whole_file(path);
+  std::vector<ItemTree> projects = load_projects(path);
+  ItemTree* innermost = &projects[0].children[0];
+  for (int i = 0; i < 300; ++i) {  // the host's model has no depth limit of its own
+    innermost->children.emplace_back();
+    innermost = &innermost->children.back();
+  }
+  EXPECT_THROW(save_projects(path, projects), ProjectFileError);
+  EXPECT_EQ(*platform::read_whole_file(path), before);
+}
+
+TEST_F(ProjectFileTest, DuplicateKeysAndHugeNumbersNameTheirPlace) {
+  EXPECT_EQ(error_of("{\"format\":\"zentrella-projects\",\n  \"version\":1,\n  \"format\":\"x\"}"),
+            folder.string() + "/broken.json:3:3: duplicate key \"format\"");
+  // The same key in different objects is fine; an escaped spelling is the same key.
+  EXPECT_EQ(error_of(nested_items(1, R"({"kind":"task","title":"a","t\u0069tle":"b"})")).substr(folder.string().size()),
+            "/broken.json:1:140: duplicate key \"title\"");
+  EXPECT_EQ(error_of("{\"format\":\"zentrella-projects\",\"version\":1,\n\"projects\":[{\"kind\":\"project\","
+                     "\"progress\":1e400}]}"),
+            folder.string() + "/broken.json:2:42: number out of range: 1e400");
+}
+
+TEST_F(ProjectFileTest, QuotedTextsInErrorsAreShortAndHarmless) {
+  const std::string projects = R"({"format":"zentrella-projects","version":1,"projects":)";
+  const std::string message =
+      error_of(projects + R"([{"kind":"project","dates":{"due":"\u001b[2J)" + std::string(100000, 'x') + R"("}}]})");
+  EXPECT_LT(message.size(), 200u) << message;
+  EXPECT_NE(message.find("not a valid date: \"\\x1b[2Jxxx"), std::string::npos) << message;
+  EXPECT_EQ(message.find('\x1b'), std::string::npos);
+  EXPECT_LT(error_of(projects + "[\"" + std::string(100000, 'y')).size(), 400u);
+}
+
+TEST_F(ProjectFileTest, WhatIsNotARegularFileOrIsTooLargeIsRefusedAtOnce) {
+  const std::string fifo = (folder / "fifo.json").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  try {
+    load_projects(fifo);  // used to wait for a writer for ever
+    ADD_FAILURE() << "a FIFO loaded";
+  } catch (const ProjectFileError& error) {
+    EXPECT_EQ(std::string(error.what()), fifo + " is a FIFO, not a regular file");
+  }
+  EXPECT_THROW(load_projects("/dev/zero"), ProjectFileError);  // used to read until memory ran out
+
+  const std::string big = write("big.json", "");
+  fs::resize_file(big, kMaxProjectFileBytes + 1);
+  try {
+    load_projects(big);
+    ADD_FAILURE() << "an oversize file loaded";
+  } catch (const ProjectFileError& error) {
+    EXPECT_EQ(std::string(error.what()), big + " is larger than the limit of 64 MiB");
+  }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #if __has_include(<platform/testing.h>)
 #include <platform/testing.h>
 #define ZTL_HAVE_WRITE_FAILURE_SEAM 1
@@ -89,6 +91,28 @@ TEST_F(CommandFileTest, ShortFilesLoadWhatIsThereAndZeroTheRest) {
   ASSERT_EQ(table.size(), 5u);
   EXPECT_EQ(table[4].command_number, 0u);
   EXPECT_EQ(table[4].Caption(), "");
+}
+
+TEST_F(CommandFileTest, WhatIsNotARegularFileIsRefusedAtOnceAndNothingIsAppended) {
+  ASSERT_EQ(::mkfifo(Path().c_str(), 0600), 0);
+  TCommandArray table = TCommandArray::WithBuiltins();
+  try {
+    LoadCommandFile(Path(), table);  // used to wait for a writer for ever
+    ADD_FAILURE() << "a FIFO was read";
+  } catch (const std::runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find(Path() + " is a FIFO, not a regular file"), std::string::npos)
+        << error.what();
+  }
+  EXPECT_EQ(table.size(), 2u);
+  EXPECT_THROW(LoadCommandFile("/dev/zero", table), std::runtime_error);
+  EXPECT_EQ(table.size(), 2u);
+}
+
+TEST_F(CommandFileTest, BytesAfterTheCountedRecordsAreIgnored) {
+  WriteFile(Path(), CountWord(1) + RecordBytes(UserRecord(10, "only")) + std::string(300000, 'z'));
+  const TCommandArray table = Load();
+  ASSERT_EQ(table.size(), 3u);
+  EXPECT_EQ(table[2].Caption(), "only");
 }
 
 TEST_F(CommandFileTest, SaveAndLoadRoundTrip) {

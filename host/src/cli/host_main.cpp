@@ -1,9 +1,13 @@
 #include "cli/host_main.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <string_view>
 
 #include <platform/atomic_file.h>
 #include <platform/clipboard.h>
@@ -88,10 +92,36 @@ void set_up_session(const Options& options) {
   s.station = !options.no_station;
   std::vector<std::string> files = options.projects;
   if (files.empty()) files.push_back(default_project(s.user_folder));
-  for (const std::string& file : files) open_project_file(s, file);
+  for (const std::string& repeated : open_project_files(s, files)) {
+    std::fprintf(stderr, "zentrella: %s is already open; it is loaded once\n", repeated.c_str());
+  }
   open_special_projects(s, s.user_folder + kSpecialProjectsFile);
   s.set_default_project_file(files.front());
   set_save_handler([] { save_dirty_files(session()); });
+}
+
+// Captions and names come from the user's command file: a crafted one must
+// not drive the terminal. C0 controls and DEL never occur inside a character of
+// either code page; C1 controls are escaped as they are spelt in UTF-8.
+std::string printable(const char* text) {
+  const bool utf8 = platform::codepage::current() == platform::codepage::CodePage::utf8;
+  std::string shown;
+  for (const char* at = text != nullptr ? text : ""; *at != '\0'; ++at) {
+    const auto byte = static_cast<unsigned char>(*at);
+    const auto next = static_cast<unsigned char>(at[1]);
+    char escaped[16];
+    if (byte < 0x20 || byte == 0x7F) {
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+    } else if (utf8 && byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", next);
+      ++at;
+    } else {
+      shown += *at;
+      continue;
+    }
+    shown += escaped;
+  }
+  return shown;
 }
 
 void print_commands(const PluginHost& plugin) {
@@ -99,8 +129,16 @@ void print_commands(const PluginHost& plugin) {
   if (info == nullptr || info->commands == nullptr) return;
   for (std::int32_t i = 0; i < info->command_count && info->commands[i] != nullptr; ++i) {
     const ZtlCommandEntry* entry = info->commands[i];
-    std::printf("%u\t%s\t%s\t%d\t%u\n", entry->number, entry->name != nullptr ? entry->name : "",
-                entry->caption != nullptr ? entry->caption : "", entry->icon, static_cast<unsigned>(entry->type));
+    std::printf("%u\t%s\t%s\t%d\t%u\n", entry->number, printable(entry->name).c_str(),
+                printable(entry->caption).c_str(), entry->icon, static_cast<unsigned>(entry->type));
+  }
+}
+
+// Every byte, NULs included: the clipboard holds what a script put there.
+void print_clipboard() {
+  const std::string text = platform::clipboard::get_text();
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+    throw std::runtime_error("cannot print the clipboard: " + std::string(std::strerror(errno)));
   }
 }
 
@@ -171,7 +209,7 @@ int command_exit_code(int code, std::size_t error_boxes_before) {
 
 int run_command(const Options& options) {
   if (options.command == "clipboard") {
-    std::fputs(platform::clipboard::get_text().c_str(), stdout);
+    print_clipboard();
     return kExitOk;
   }
   PluginHost plugin(find_plugin(options));
@@ -186,6 +224,15 @@ int run_command(const Options& options) {
   if (options.command == "station") serve_station();
   save_dirty_files(session());
   return kExitOk;
+}
+
+// One "zentrella:" line for each line of an error (a save names each file).
+void report_lines(std::string_view text) {
+  for (std::size_t begin = 0; begin <= text.size();) {
+    const std::size_t end = std::min(text.find('\n', begin), text.size());
+    std::fprintf(stderr, "zentrella: %.*s\n", static_cast<int>(end - begin), text.data() + begin);
+    begin = end + 1;
+  }
 }
 
 }  // namespace
@@ -212,6 +259,11 @@ int host_main(int argc, char** argv) {
     const int code = command_exit_code(run_command(options), error_boxes);
     std::fflush(stdout);
     return report_unreturned_records(code);
+  } catch (const SaveError& error) {
+    // The save was the last step and has just failed: trying it again would
+    // only report the same failure twice.
+    report_lines(error.what());
+    return kExitFailure;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "zentrella: %s\n", error.what());
     // What was changed before the failure is still saved; a file that failed
@@ -219,7 +271,7 @@ int host_main(int argc, char** argv) {
     try {
       save_dirty_files(session());
     } catch (const std::exception& save_error) {
-      std::fprintf(stderr, "zentrella: %s\n", save_error.what());
+      report_lines(save_error.what());
     }
     return kExitFailure;
   }

@@ -1,5 +1,8 @@
 #include "storage/project_file.h"
 
+#include <string_view>
+#include <unordered_set>
+
 #include <nlohmann/json.hpp>
 
 #include <platform/atomic_file.h>
@@ -14,6 +17,28 @@ using nlohmann::json;
 namespace {
 
 constexpr const char* kKindNames[] = {"task", "filer", "folder", "project"};
+// Texts quoted from the file in an error are cut to this many bytes.
+constexpr std::size_t kMaxExcerpt = 60;
+
+// A text from the file as an error may show it: cut short, control characters
+// escaped, so a crafted file can neither flood nor drive the terminal.
+std::string excerpt(std::string_view text, std::size_t limit = kMaxExcerpt) {
+  std::size_t cut = std::min(text.size(), limit);
+  while (cut > 0 && cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  std::string shown;
+  for (const char c : text.substr(0, cut)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      static const char kHex[] = "0123456789abcdef";
+      shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+    } else {
+      shown += c;
+    }
+  }
+  return cut < text.size() ? shown + "..." : shown;
+}
+
+std::string in_quotes(std::string_view text) { return "\"" + excerpt(text) + "\""; }
 
 // Reads one JSON value with the path that leads to it, so that an error can
 // say where it is.
@@ -63,7 +88,7 @@ class Reader {
     const Reader field = member(key);
     if (!field.value_.is_string()) field.fail("expected a date text such as \"2024-05-01T10:30:00\"");
     const auto value = parse_date_time(field.value_.get<std::string>());
-    if (!value) field.fail("not a valid date: \"" + field.value_.get<std::string>() + "\"");
+    if (!value) field.fail("not a valid date: " + in_quotes(field.value_.get<std::string>()));
     return *value;
   }
 
@@ -102,7 +127,7 @@ ItemKind read_kind(const Reader& item) {
   for (int i = 0; i < 4; ++i) {
     if (name == kKindNames[i]) return static_cast<ItemKind>(i);
   }
-  field.fail("unknown kind \"" + name + "\" (task, filer, folder or project)");
+  field.fail("unknown kind " + in_quotes(name) + " (task, filer, folder or project)");
 }
 
 ItemTree read_item(const Reader& item, bool top_level) {
@@ -213,18 +238,138 @@ std::string parse_reason(const json::parse_error& error) {
   // "[json.exception.parse_error.101] parse error at line 1, column 2: syntax error ... "
   const std::string what = error.what();
   const std::size_t colon = what.find(": ", what.find("parse error"));
-  return colon == std::string::npos ? what : what.substr(colon + 2);
+  // The reason quotes the last token read, which a crafted file can make huge.
+  return excerpt(colon == std::string::npos ? what : what.substr(colon + 2), 200);
+}
+
+// The byte after the string that opens at text[begin] (a quote).
+std::size_t past_string(std::string_view text, std::size_t begin) {
+  std::size_t i = begin + 1;
+  while (i < text.size() && text[i] != '"') i += text[i] == '\\' ? 2 : 1;
+  return std::min(i + 1, text.size());
+}
+
+bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// What in the text an error is about, found again by walking its structure:
+// nlohmann has read the text well-formed up to that place, and its callbacks
+// and range errors say which token, not where.
+struct Landmark {
+  enum class Kind { container, key, number } kind;
+  std::size_t ordinal = 0;  // the n-th container or key (1-based)
+  std::string number;       // the text of the number
+};
+
+bool matches(std::string_view text, std::size_t& i, const Landmark& mark, std::size_t& seen) {
+  const char c = text[i];
+  if (c == '"') {
+    const std::size_t end = past_string(text, i);
+    std::size_t next = end;
+    while (next < text.size() && is_space(text[next])) ++next;
+    const bool key = next < text.size() && text[next] == ':';
+    if (mark.kind == Landmark::Kind::key && key && ++seen == mark.ordinal) return true;
+    i = end;
+    return false;
+  }
+  if (c == '-' || (c >= '0' && c <= '9')) {
+    std::size_t end = i;
+    while (end < text.size() && std::string_view("+-.eE0123456789").find(text[end]) != std::string_view::npos) ++end;
+    if (mark.kind == Landmark::Kind::number && text.substr(i, end - i) == mark.number) return true;
+    i = end;
+    return false;
+  }
+  if ((c == '{' || c == '[') && mark.kind == Landmark::Kind::container && ++seen == mark.ordinal) return true;
+  ++i;
+  return false;
+}
+
+std::size_t offset_of(std::string_view text, const Landmark& mark) {
+  std::size_t seen = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    if (matches(text, i, mark, seen)) return i + 1;  // 1-based, as nlohmann counts
+  }
+  return text.size();
+}
+
+struct LandmarkError {
+  Landmark mark;
+  std::string reason;
+};
+
+// Watches the parse: refuses nesting deeper than the limit before it costs
+// stack or memory, and a key given twice in one object, which JSON readers
+// would otherwise settle silently by letting one win.
+class StructureGuard {
+ public:
+  bool operator()(int depth, json::parse_event_t event, json& parsed) {
+    using Event = json::parse_event_t;
+    if (event == Event::object_start || event == Event::array_start) open(depth, event == Event::object_start);
+    if (event == Event::object_end || event == Event::array_end) close(event == Event::object_end);
+    if (event == Event::key) key(parsed.get_ref<const std::string&>());
+    return true;
+  }
+
+ private:
+  void open(int depth, bool object) {
+    ++containers_;
+    if (depth + 1 > static_cast<int>(kMaxProjectNesting)) {
+      throw LandmarkError{{Landmark::Kind::container, containers_, {}},
+                          "nesting deeper than " + std::to_string(kMaxProjectNesting) + " levels"};
+    }
+    if (object) keys_.emplace_back();
+  }
+  void close(bool object) {
+    if (object && !keys_.empty()) keys_.pop_back();
+  }
+  void key(const std::string& name) {
+    ++key_count_;
+    if (!keys_.empty() && !keys_.back().insert(name).second) {
+      throw LandmarkError{{Landmark::Kind::key, key_count_, {}}, "duplicate key " + in_quotes(name)};
+    }
+  }
+
+  std::size_t containers_ = 0;
+  std::size_t key_count_ = 0;
+  std::vector<std::unordered_set<std::string>> keys_;
+};
+
+// "[json.exception.out_of_range.406] number overflow parsing '1e400'" -> 1e400
+std::string overflowing_number(const std::string& what) {
+  const std::size_t open = what.find("parsing '");
+  const std::size_t close = what.rfind('\'');
+  if (open == std::string::npos || close <= open + 9) return {};
+  return what.substr(open + 9, close - open - 9);
+}
+
+json parse_document(std::string_view json_text, const std::string& file_name) {
+  const auto at = [&](std::size_t byte) { return file_name + ":" + line_and_column(json_text, byte) + ": "; };
+  StructureGuard guard;
+  try {
+    return json::parse(json_text.begin(), json_text.end(), std::ref(guard));
+  } catch (const json::parse_error& error) {
+    throw ProjectFileError(at(error.byte) + parse_reason(error));
+  } catch (const LandmarkError& error) {
+    throw ProjectFileError(at(offset_of(json_text, error.mark)) + error.reason);
+  } catch (const json::out_of_range& error) {
+    const std::string number = overflowing_number(error.what());
+    const Landmark mark{Landmark::Kind::number, 0, number};
+    throw ProjectFileError(at(offset_of(json_text, mark)) + "number out of range: " + excerpt(number));
+  }
+}
+
+std::size_t nesting_of(const json& value) {
+  std::size_t deepest = 0;
+  if (value.is_structured()) {
+    for (const json& inner : value) deepest = std::max(deepest, nesting_of(inner));
+    ++deepest;
+  }
+  return deepest;
 }
 
 }  // namespace
 
 std::vector<ItemTree> parse_projects(std::string_view json_text, const std::string& file_name) {
-  json document;
-  try {
-    document = json::parse(json_text.begin(), json_text.end());
-  } catch (const json::parse_error& error) {
-    throw ProjectFileError(file_name + ":" + line_and_column(json_text, error.byte) + ": " + parse_reason(error));
-  }
+  const json document = parse_document(json_text, file_name);
   const Reader top(document, "", file_name);
   top.object();
   if (top.text("format") != kProjectFormatName) top.fail("not a project file (\"format\" must be \"zentrella-projects\")");
@@ -243,13 +388,20 @@ std::vector<ItemTree> parse_projects(std::string_view json_text, const std::stri
 std::string serialize_projects(const std::vector<ItemTree>& projects) {
   json document = {{"format", kProjectFormatName}, {"version", kProjectFormatVersion}, {"projects", json::array()}};
   for (const ItemTree& project : projects) document["projects"].push_back(write_item(project, true));
+  // A file this host could not read back would lose the projects in it.
+  if (nesting_of(document) > kMaxProjectNesting) {
+    throw ProjectFileError("items nest deeper than a project file holds (" + std::to_string(kMaxProjectNesting) +
+                           " levels of JSON)");
+  }
   return document.dump(2) + "\n";
 }
 
 std::vector<ItemTree> load_projects(const std::string& path) {
   std::optional<std::string> bytes;
   try {
-    bytes = platform::read_whole_file(path);
+    bytes = platform::read_regular_file(path, kMaxProjectFileBytes);
+  } catch (const platform::FileRefused& error) {
+    throw ProjectFileError(error.what());
   } catch (const std::exception& error) {
     throw ProjectFileError(path + ": cannot be read: " + error.what());
   }

@@ -1,5 +1,11 @@
 #include "storage/session_files.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
 #include <platform/paths.h>
 
 #include "storage/project_file.h"
@@ -25,7 +31,30 @@ std::vector<ItemTree> special_projects(Session& session) {
   return trees;
 }
 
+// What makes two names one file: a link, "./" or another spelling of the same
+// path names the same device and inode.
+std::optional<std::pair<dev_t, ino_t>> identity_of(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;  // loading it reports why
+  return std::pair{info.st_dev, info.st_ino};
+}
+
 }  // namespace
+
+std::vector<std::string> open_project_files(Session& session, const std::vector<std::string>& paths) {
+  std::vector<std::string> repeated;
+  std::vector<std::pair<dev_t, ino_t>> opened;
+  for (const std::string& path : paths) {
+    const auto identity = identity_of(path);
+    if (identity && std::find(opened.begin(), opened.end(), *identity) != opened.end()) {
+      repeated.push_back(path);
+      continue;
+    }
+    open_project_file(session, path);
+    if (identity) opened.push_back(*identity);
+  }
+  return repeated;
+}
 
 void open_project_file(Session& session, const std::string& path) {
   const std::vector<ItemTree> projects = load_projects(path);
@@ -47,13 +76,16 @@ void open_special_projects(Session& session, const std::string& path) {
 }
 
 void save_dirty_files(Session& session) {
+  // One file that cannot be written does not keep the others from being saved.
+  std::string failures;
   for (const std::string& file : session.dirty_files()) {
-    if (file == session.special_file) {
-      save_projects(file, special_projects(session));
-    } else {
-      save_projects(file, projects_in(session, file));
+    try {
+      save_projects(file, file == session.special_file ? special_projects(session) : projects_in(session, file));
+    } catch (const std::exception& error) {
+      failures += (failures.empty() ? "" : "\n") + std::string(error.what());
     }
   }
+  if (!failures.empty()) throw SaveError(failures);  // all stay dirty: a later save tries again
   session.clear_dirty();
 }
 

@@ -3,7 +3,9 @@
 // their own file in the user folder (Session::special_file).
 #pragma once
 
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "model/session.h"
 
@@ -13,9 +15,20 @@ inline constexpr const char* kSpecialProjectsFile = "special-projects.json";
 
 // Throws ProjectFileError; the session is unchanged then.
 void open_project_file(Session& session, const std::string& path);
+// Opens each file once, however often or by whatever names it is given (its
+// projects would otherwise be loaded, and saved, twice); returns the names
+// that were left out because they name a file already open.
+std::vector<std::string> open_project_files(Session& session, const std::vector<std::string>& paths);
 // A missing file leaves the special projects empty.
 void open_special_projects(Session& session, const std::string& path);
-// Writes every file whose projects changed since the last save.
+// A save that failed; what() holds one line per file that was not written.
+class SaveError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Writes every file whose projects changed since the last save; throws
+// SaveError when any of them could not be written.
 void save_dirty_files(Session& session);
 
 }  // namespace zentrella

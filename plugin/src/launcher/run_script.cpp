@@ -164,7 +164,8 @@ int32_t CancelRunCallback() {
 
 bool RunScript(TCommToRuby& channel, const std::string& script_path) {
   if (!platform::paths::file_exists(script_path)) {
-    Tell(kScriptNotFound, platform::prompt::Icon::none);
+    // The fixed text first, then which script it was.
+    Tell((std::string(kScriptNotFound) + "\n" + script_path).c_str(), platform::prompt::Icon::none);
     return false;
   }
   const bool capture = channel.copy_to_clipboard || !channel.output_file.empty();
