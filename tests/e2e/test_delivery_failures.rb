@@ -66,6 +66,14 @@ class TestDeliveryFailures < E2E::Case
     assert_kept(result, "クリップボード")
   end
 
+  # A device is written in place, never replaced; a full one refuses the bytes.
+  def test_a_full_disk_keeps_the_output_and_leaves_the_device
+    skip "no /dev/full here" unless File.chardev?("/dev/full")
+    answers("ok")
+    assert_kept(host("run", "two.rb", "--output", "/dev/full"), "/dev/full")
+    assert File.chardev?("/dev/full"), "the device was replaced"
+  end
+
   def test_each_refusal_keeps_a_file_of_its_own
     answers("ok", "ok")
     target = scratch("no-such-folder/out.txt")
