@@ -43,6 +43,7 @@ bool run_known(const std::string& name, const std::vector<std::string>& argument
   if (name == "NewTask") return new_child(ItemKind::task, arguments);
   if (name == "NewFolder") return new_child(ItemKind::folder, arguments);
   if (name == "Delete") return delete_selection();
+  if (name == "EmptyRecycleBin") return session().empty_recycle_bin();
   if (name == "SelectAll") {
     session().select_only(session().list_view_items());
     return true;
