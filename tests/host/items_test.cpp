@@ -350,6 +350,15 @@ TEST_F(ItemsTest, AProjectSavedAndReloadedKeepsEveryProperty) {
   EXPECT_EQ(categories(tops[2]), (Pairs{{"owner", ""}}));
 }
 
+TEST_F(ItemsTest, TheHostsOwnTitlesAreInTheCodePageInForce) {
+  CodePageScope scope(platform::codepage::CodePage::cp932);
+  reset_session();
+  const Handle project = ZTLPlugin_AddItem(0, ZTL_ITEM_PROJECT);
+  EXPECT_EQ(title(project), "\x90\x56\x82\xB5\x82\xA2\x83\x76\x83\x8D\x83\x57\x83\x46\x83\x4E\x83\x67");
+  EXPECT_EQ(platform::codepage::to_utf8(title(project)), "新しいプロジェクト");
+  EXPECT_EQ(platform::codepage::to_utf8(title(ZTLPlugin_GetRecycled())), "ごみ箱");
+}
+
 // A text cut by bytes (as the plug-in writes a title or a category value) or
 // longer than its field keeps only whole characters.
 TEST_F(ItemsTest, TitlesAndCategoryValuesAreCutAtWholeCharactersInEitherCodePage) {

@@ -6,10 +6,13 @@
 #include <memory>
 #include <set>
 
+#include <platform/codepage.h>
+
 namespace zentrella {
 
 namespace {
 
+// Host texts are kept in the code page in force; these are written here in UTF-8.
 constexpr const char* kSpecialTitles[] = {"ごみ箱", "検索結果", "テンプレート", "スクラップ"};
 
 std::unique_ptr<Session>& session_slot() {
@@ -43,7 +46,7 @@ Session::Session() : editor_(store_) {
 
 Handle Session::make_special(const char* title) {
   Item& made = store_.create_item(ItemKind::project, 0);
-  made.fields.title = title;
+  made.fields.title = platform::codepage::from_utf8(title);
   return made.handle;
 }
 
@@ -95,7 +98,7 @@ Handle Session::add_item(Handle parent, ItemKind kind) {
     if (kind != ItemKind::project) return 0;
     ItemTree tree;
     tree.fields.kind = ItemKind::project;
-    tree.fields.title = "新しいプロジェクト";
+    tree.fields.title = platform::codepage::from_utf8("新しいプロジェクト");
     tree.fields.dates.create = tree.fields.dates.last_modify = now_date_time();
     const Handle made = add_project(tree, default_project_file());
     touch_project(made);
