@@ -36,6 +36,7 @@ class ItemsTest : public HostTest {
 
   void TearDown() override {
     fs::remove(q_file);
+    EXPECT_EQ(outstanding_records(), 0u);
     HostTest::TearDown();
   }
 
@@ -399,6 +400,14 @@ TEST_F(ItemsTest, TitlesAndCategoryValuesAreCutAtWholeCharactersInEitherCodePage
     session().store().category(session().store().item(B)->categories[0])->data.value = value;
     EXPECT_EQ(categories(B).at(0).second.size(), whole("ab", 255));
   }
+
+  ItemTree named;
+  named.fields.kind = ItemKind::project;
+  const Handle project = session().add_project(named, "/tmp/\xE8\xA8\x88\xE7\x94\xBB.json");
+  char buffer[261];
+  EXPECT_EQ(ZTLPlugin_GetProjectFilename(project, buffer, 7), 5);
+  EXPECT_STREQ(buffer, "/tmp/");
+  EXPECT_EQ(ZTLPlugin_GetProjectFilename(project, buffer, 260), 16);
 
   // In code page 932 a trail byte may look like a lead byte: 0x81 0x81 is one
   // character, and a title of 2560 of them fills the field exactly.
