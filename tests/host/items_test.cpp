@@ -179,6 +179,20 @@ TEST_F(ItemsTest, AnEmptiedBinLeavesOnlyStaleHandles) {
   EXPECT_EQ(outstanding_records(), 0u);
 }
 
+TEST_F(ItemsTest, TheDeleteCommandKeepsItemsThatGoWithASelectedAncestor) {
+  const ZtlHandle picks[] = {A, F, C, 0};
+  ZTLPlugin_SelectItems(picks);
+  EXPECT_EQ(ZTLPlugin_Command(0, "Delete", 0, 0, nullptr), -1);
+  EXPECT_EQ(take_list(ZTLPlugin_GetChildren(ZTLPlugin_GetRecycled())), std::vector<Handle>({F}));
+  EXPECT_EQ(take_list(ZTLPlugin_GetChildren(F)), std::vector<Handle>({A, B, C}));
+
+  ZTLPlugin_SetCurrentFolder(P);
+  const std::string text = "a" + std::string(5119, 'b') + "\xE3\x81\x82";
+  const char* const arguments[] = {text.c_str(), nullptr};
+  EXPECT_EQ(ZTLPlugin_Command(0, "NewTask", -1, 0, arguments), -1);
+  EXPECT_EQ(fields(ZTLPlugin_GetCurrnetItem()).title.size(), 5120u);
+}
+
 TEST_F(ItemsTest, CopiesKeepTheTargetsCreationAndAreNewThemselves) {
   session().store().item(D)->fields.dates.create = 40000.0;
   for (Handle h : {F, A, B, C}) session().store().item(h)->fields.dates.create = 30000.0;

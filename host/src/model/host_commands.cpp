@@ -1,6 +1,9 @@
 #include "model/host_commands.h"
 
+#include <algorithm>
+
 #include "model/session.h"
+#include "model/text_units.h"
 
 namespace zentrella {
 
@@ -25,7 +28,10 @@ bool new_child(ItemKind kind, const std::vector<std::string>& arguments) {
   Session& s = session();
   const Handle made = s.add_item(s.current_folder(), kind);
   if (made == 0) return false;
-  if (!arguments.empty()) s.store().item(made)->fields.title = arguments.front();
+  if (!arguments.empty()) {
+    const std::string& title = arguments.front();
+    s.store().item(made)->fields.title = title.substr(0, whole_chars_length(title, ZTL_TITLE_MAX));
+  }
   s.set_current_item(made);
   return true;
 }
@@ -34,6 +40,14 @@ bool delete_selection() {
   Session& s = session();
   std::vector<Handle> doomed = s.selection();
   if (doomed.empty() && s.current_item() != 0) doomed.push_back(s.current_item());
+  // An item that goes with a selected ancestor is not deleted on its own:
+  // by then it is in the recycle bin, and a delete there is final.
+  const std::vector<Handle> picked = doomed;
+  std::erase_if(doomed, [&](Handle h) {
+    const Handle parent = s.store().item(h) != nullptr ? s.store().item(h)->parent : 0;
+    return std::any_of(picked.begin(), picked.end(),
+                       [&](Handle other) { return parent != 0 && s.store().is_ancestor_or_self(other, parent); });
+  });
   bool any = false;
   for (Handle h : doomed) any = s.delete_item(h, true) || any;
   return any;

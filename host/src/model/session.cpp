@@ -129,7 +129,10 @@ bool Session::delete_item(Handle handle, bool to_recycle_bin) {
   projects_.erase(std::remove(projects_.begin(), projects_.end(), handle), projects_.end());
   if (to_recycle_bin && project_of(handle) != bin) {
     // Projects live at the top only; in the bin a project is kept as a folder.
-    if (parent == 0) doomed->fields.kind = ItemKind::folder;
+    if (parent == 0) {
+      doomed->fields.kind = ItemKind::folder;
+      doomed->file_name.clear();
+    }
     store_.move_item(handle, bin);
     conform_categories(handle);
     touch_project(handle);
