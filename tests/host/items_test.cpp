@@ -185,12 +185,6 @@ TEST_F(ItemsTest, TheDeleteCommandKeepsItemsThatGoWithASelectedAncestor) {
   EXPECT_EQ(ZTLPlugin_Command(0, "Delete", 0, 0, nullptr), -1);
   EXPECT_EQ(take_list(ZTLPlugin_GetChildren(ZTLPlugin_GetRecycled())), std::vector<Handle>({F}));
   EXPECT_EQ(take_list(ZTLPlugin_GetChildren(F)), std::vector<Handle>({A, B, C}));
-
-  ZTLPlugin_SetCurrentFolder(P);
-  const std::string text = "a" + std::string(5119, 'b') + "\xE3\x81\x82";
-  const char* const arguments[] = {text.c_str(), nullptr};
-  EXPECT_EQ(ZTLPlugin_Command(0, "NewTask", -1, 0, arguments), -1);
-  EXPECT_EQ(fields(ZTLPlugin_GetCurrnetItem()).title.size(), 5120u);
 }
 
 TEST_F(ItemsTest, CopiesKeepTheTargetsCreationAndAreNewThemselves) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "model/session.h"
-#include "model/text_units.h"
 
 namespace zentrella {
 
@@ -28,10 +27,7 @@ bool new_child(ItemKind kind, const std::vector<std::string>& arguments) {
   Session& s = session();
   const Handle made = s.add_item(s.current_folder(), kind);
   if (made == 0) return false;
-  if (!arguments.empty()) {
-    const std::string& title = arguments.front();
-    s.store().item(made)->fields.title = title.substr(0, whole_chars_length(title, ZTL_TITLE_MAX));
-  }
+  if (!arguments.empty()) s.store().item(made)->fields.title = arguments.front();
   s.set_current_item(made);
   return true;
 }
