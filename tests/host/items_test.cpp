@@ -158,11 +158,16 @@ TEST_F(ItemsTest, DeletingWhatHoldsTheCurrentFolderItemAndDocumentMovesThemOut) 
 TEST_F(ItemsTest, AnEmptiedBinLeavesOnlyStaleHandles) {
   const Handle doc = ZTLPlugin_AddDescription(A);
   const Handle bin = ZTLPlugin_GetRecycled();
+  session().store().create_category(D, {"owner", "me"});
+  session().conform_categories(D);
   ASSERT_EQ(ZTLPlugin_DeleteItem(F, -1), ZTL_TRUE);
   ASSERT_EQ(ZTLPlugin_DeleteItem(D, -1), ZTL_TRUE);
+  EXPECT_EQ(categories(bin).size(), 1u);  // D brought its category along
   EXPECT_EQ(ZTLPlugin_Command(0, "EmptyRecycleBin", 0, 0, nullptr), -1);
   EXPECT_EQ(ZTLPlugin_Command(0, "EmptyRecycleBin", 0, 0, nullptr), 0);  // nothing left to empty
   EXPECT_TRUE(take_list(ZTLPlugin_GetChildren(bin)).empty());
+  EXPECT_TRUE(categories(bin).empty());
+  EXPECT_EQ(categories(ZTLPlugin_AddItem(bin, ZTL_ITEM_TASK)).size(), 0u);
   for (Handle gone : {F, A, D}) {
     EXPECT_EQ(ZTLPlugin_GetItemInfo(gone), nullptr);
     EXPECT_EQ(ZTLPlugin_GetChildren(gone), nullptr);

@@ -167,9 +167,14 @@ bool Session::assign_item(Handle target, Handle source, bool with_children) {
   return true;
 }
 
+// The bin's categories are only those its items brought; they go with them.
 bool Session::empty_recycle_bin() {
-  const std::vector<Handle> inside = store_.item(special(SpecialProject::recycle_bin))->children;
+  const Handle bin = special(SpecialProject::recycle_bin);
+  const std::vector<Handle> inside = store_.item(bin)->children;
+  const std::vector<Handle> categories = store_.item(bin)->categories;
   for (Handle item : inside) delete_item(item, false);
+  for (Handle category : categories) store_.destroy_category(category);
+  if (!inside.empty() || !categories.empty()) touch_project(bin);
   return !inside.empty();
 }
 
