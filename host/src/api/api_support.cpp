@@ -16,10 +16,7 @@ struct ListBlock : HandedOut {
 }  // namespace
 
 std::string cut_text(std::string_view text, std::size_t max_length) {
-  if (text.size() <= max_length) return std::string(text);
-  const std::size_t start = char_start(text, max_length);
-  const std::size_t end = start + char_length(text, start) > max_length ? start : max_length;
-  return std::string(text.substr(0, end));
+  return std::string(text.substr(0, whole_chars_length(text, max_length)));
 }
 
 void copy_field(char* field, std::size_t capacity, std::string_view text, std::size_t max_length) {

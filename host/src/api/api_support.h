@@ -56,7 +56,9 @@ void copy_field(char (&field)[N], std::string_view text) {
   copy_field(field, N, text, N - 1);
 }
 
-// The text cut to max_length bytes without splitting a character.
+// The text cut to max_length bytes without splitting a character; a
+// character already cut short at its end (a caller that cut by bytes) is
+// dropped as well.
 std::string cut_text(std::string_view text, std::size_t max_length);
 
 // Writes at most size bytes of text and a NUL after them into a caller buffer

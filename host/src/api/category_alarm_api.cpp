@@ -36,8 +36,11 @@ extern "C" ZtlBool ZTLPlugin_SetUserCatInfo(ZtlHandle category, const ZtlUserCat
   return guarded<ZtlBool>("SetUserCatInfo", ZTL_FALSE, [&] {
     Category* found = s().store().category(category);
     if (found == nullptr || info == nullptr) return ZTL_FALSE;
-    found->data.value = cut_text(field_text(info->value, sizeof info->value), sizeof info->value - 1);
-    s().touch(found->owner);
+    std::string value = cut_text(field_text(info->value, sizeof info->value), sizeof info->value - 1);
+    if (value != found->data.value) {
+      found->data.value = std::move(value);
+      s().touch(found->owner);
+    }
     return ZTL_TRUE;
   });
 }
@@ -66,7 +69,9 @@ extern "C" ZtlBool ZTLPlugin_SetAlarm(ZtlHandle item, const ZtlAlarmInfo* alarm)
   return guarded<ZtlBool>("SetAlarm", ZTL_FALSE, [&] {
     Item* found = s().store().item(item);
     if (found == nullptr || alarm == nullptr || alarm->unit > ZTL_AU_DAY || alarm->count < 0) return ZTL_FALSE;
-    found->fields.alarm = Alarm{alarm->enabled != 0, alarm->due_time != 0, alarm->count, alarm->unit};
+    const Alarm wanted{alarm->enabled != 0, alarm->due_time != 0, alarm->count, alarm->unit};
+    if (wanted == found->fields.alarm) return ZTL_TRUE;
+    found->fields.alarm = wanted;
     s().touch(item);
     return ZTL_TRUE;
   });

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "api/api_support.h"
+#include "model/date_scale.h"
 
 using namespace zentrella;
 using namespace zentrella::api;
@@ -51,6 +52,13 @@ ZtlItemInfo* make_item_info(const Item& item) {
   return address;
 }
 
+bool dates_on_scale(const ZtlItemInfo& info) {
+  for (double value : {info.start_time, info.planned_start_time, info.end_time, info.due_time}) {
+    if (value != 0.0 && !is_on_scale(value)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 extern "C" ZtlItemInfo* ZTLPlugin_GetItemInfo(ZtlHandle item) {
@@ -64,12 +72,14 @@ extern "C" void ZTLPlugin_FreeItemInfo(ZtlItemInfo* info) {
   guarded_void("FreeItemInfo", [&] { take_back(RecordKind::item_info, info); });
 }
 
-// Takes back title, progress, priority, the dates and the selection mark;
-// kind, message id and list index are the host's own.
+// Takes back title, progress, priority, the four dates a user sets and the
+// selection mark; kind, message id, list index, create and last modify
+// times are the host's own. A date off the scale (not finite, or outside
+// the years 1 to 9999) could not be saved, so the record is refused whole.
 extern "C" ZtlBool ZTLPlugin_SetItemInfo(ZtlHandle item, const ZtlItemInfo* info) {
   return guarded<ZtlBool>("SetItemInfo", ZTL_FALSE, [&] {
     Item* found = s().store().item(item);
-    if (found == nullptr || info == nullptr) return ZTL_FALSE;
+    if (found == nullptr || info == nullptr || !dates_on_scale(*info)) return ZTL_FALSE;
     ItemFields fields = found->fields;
     fields.title = cut_text(field_text(info->title, ZTL_TITLE_MAX), ZTL_TITLE_MAX);
     fields.progress = info->progress;
@@ -78,7 +88,6 @@ extern "C" ZtlBool ZTLPlugin_SetItemInfo(ZtlHandle item, const ZtlItemInfo* info
     fields.dates.planned_start = info->planned_start_time;
     fields.dates.end = info->end_time;
     fields.dates.due = info->due_time;
-    fields.dates.create = info->create_time;
     const bool changed = !(fields == found->fields);
     found->fields = fields;
     s().set_selected(item, info->selected != 0);

@@ -1,4 +1,6 @@
 // Project options, project files, the user folder and the default filters.
+#include <algorithm>
+
 #include "api/api_support.h"
 
 using namespace zentrella;
@@ -49,7 +51,8 @@ extern "C" ZtlBool ZTLPlugin_SetProjectOption(ZtlHandle item, int32_t save_caret
 extern "C" int32_t ZTLPlugin_GetProjectFilename(ZtlHandle item, char* buffer, int32_t size) {
   return guarded<int32_t>("GetProjectFilename", 0, [&] {
     const Handle project = s().project_of(item);
-    return fill_buffer(buffer, size, project != 0 ? s().file_of(project) : std::string());
+    const std::string name = project != 0 ? s().file_of(project) : std::string();
+    return fill_buffer(buffer, size, cut_text(name, static_cast<std::size_t>(std::max(size, 0))));
   });
 }
 

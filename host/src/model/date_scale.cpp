@@ -58,6 +58,10 @@ std::optional<double> encode_time(std::int32_t hour, std::int32_t minute, std::i
   return static_cast<double>(ms) / static_cast<double>(kMsPerDay);
 }
 
+bool is_on_scale(double date_time) {
+  return std::isfinite(date_time) && date_time >= *encode_date(1, 1, 1) && date_time < *encode_date(9999, 12, 31) + 1.0;
+}
+
 CivilDateTime decode(double date_time) {
   CivilDateTime result;
   if (!std::isfinite(date_time) || std::fabs(date_time) > 3.0e6) return result;

@@ -18,6 +18,8 @@ struct CivilDateTime {
 std::optional<double> encode_date(std::int32_t year, std::int32_t month, std::int32_t day);
 // nullopt outside 0..23, 0..59, 0..59, 0..999.
 std::optional<double> encode_time(std::int32_t hour, std::int32_t minute, std::int32_t second, std::int32_t msec);
+// Whether a value lies on the scale: finite, and from year 1 to year 9999.
+bool is_on_scale(double date_time);
 // Rounded to the millisecond; the time of day of a negative value is taken
 // as its distance from midnight, as the scale defines it.
 CivilDateTime decode(double date_time);

@@ -1,5 +1,7 @@
 #include "model/host_commands.h"
 
+#include <algorithm>
+
 #include "model/session.h"
 
 namespace zentrella {
@@ -34,6 +36,14 @@ bool delete_selection() {
   Session& s = session();
   std::vector<Handle> doomed = s.selection();
   if (doomed.empty() && s.current_item() != 0) doomed.push_back(s.current_item());
+  // An item that goes with a selected ancestor is not deleted on its own:
+  // by then it is in the recycle bin, and a delete there is final.
+  const std::vector<Handle> picked = doomed;
+  std::erase_if(doomed, [&](Handle h) {
+    const Handle parent = s.store().item(h) != nullptr ? s.store().item(h)->parent : 0;
+    return std::any_of(picked.begin(), picked.end(),
+                       [&](Handle other) { return parent != 0 && s.store().is_ancestor_or_self(other, parent); });
+  });
   bool any = false;
   for (Handle h : doomed) any = s.delete_item(h, true) || any;
   return any;
@@ -43,6 +53,7 @@ bool run_known(const std::string& name, const std::vector<std::string>& argument
   if (name == "NewTask") return new_child(ItemKind::task, arguments);
   if (name == "NewFolder") return new_child(ItemKind::folder, arguments);
   if (name == "Delete") return delete_selection();
+  if (name == "EmptyRecycleBin") return session().empty_recycle_bin();
   if (name == "SelectAll") {
     session().select_only(session().list_view_items());
     return true;

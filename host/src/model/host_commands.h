@@ -17,7 +17,8 @@ struct CommandRecord {
 
 // Known: "NewTask", "NewFolder" (a child of the current folder, made
 // current; argument 1 is its title), "Save", "Delete" (the selection, or the
-// current item, to the recycle bin), "SelectAll" (the task list).
+// current item, to the recycle bin), "EmptyRecycleBin", "SelectAll" (the
+// task list).
 // Returns -1 when a known command ran, 0 otherwise.
 std::int32_t run_host_command(const std::string& name, bool shift, const std::vector<std::string>& arguments);
 

@@ -4,11 +4,15 @@
 #include <chrono>
 #include <ctime>
 #include <memory>
+#include <set>
+
+#include <platform/codepage.h>
 
 namespace zentrella {
 
 namespace {
 
+// Host texts are kept in the code page in force; these are written here in UTF-8.
 constexpr const char* kSpecialTitles[] = {"ごみ箱", "検索結果", "テンプレート", "スクラップ"};
 
 std::unique_ptr<Session>& session_slot() {
@@ -42,7 +46,7 @@ Session::Session() : editor_(store_) {
 
 Handle Session::make_special(const char* title) {
   Item& made = store_.create_item(ItemKind::project, 0);
-  made.fields.title = title;
+  made.fields.title = platform::codepage::from_utf8(title);
   return made.handle;
 }
 
@@ -58,6 +62,7 @@ Handle Session::add_project(const ItemTree& tree, const std::string& file_name) 
   project->fields.kind = ItemKind::project;
   project->file_name = file_name;
   projects_.push_back(handle);
+  conform_categories(handle);
   if (current_folder_ == 0) set_current_folder(handle);
   return handle;
 }
@@ -93,63 +98,129 @@ Handle Session::add_item(Handle parent, ItemKind kind) {
     if (kind != ItemKind::project) return 0;
     ItemTree tree;
     tree.fields.kind = ItemKind::project;
-    tree.fields.title = "新しいプロジェクト";
+    tree.fields.title = platform::codepage::from_utf8("新しいプロジェクト");
     tree.fields.dates.create = tree.fields.dates.last_modify = now_date_time();
     const Handle made = add_project(tree, default_project_file());
     touch_project(made);
     return made;
   }
-  const Item* owner = store_.item(parent);
-  if (owner == nullptr || kind == ItemKind::project) return 0;
   const Item* project = store_.item(project_of(parent));
   const bool at_bottom = project == nullptr || project->options.add_item_to_bottom;
-  Item& made = store_.create_item(kind, parent, at_bottom ? std::nullopt : std::optional<std::size_t>(0));
-  made.fields.dates.create = made.fields.dates.last_modify = now_date_time();
-  touch_project(made.handle);
-  return made.handle;
+  return insert_item(parent, kind, at_bottom ? INT32_MAX : 0);
 }
 
 Handle Session::insert_item(Handle parent, ItemKind kind, std::int32_t position) {
   if (store_.item(parent) == nullptr || kind == ItemKind::project) return 0;
-  const std::optional<std::size_t> at =
-      position < 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(position));
-  Item& made = store_.create_item(kind, parent, at);
+  Item& made = store_.create_item(kind, parent, static_cast<std::size_t>(std::max(position, 0)));
   made.fields.dates.create = made.fields.dates.last_modify = now_date_time();
-  touch_project(made.handle);
-  return made.handle;
+  const Handle handle = made.handle;
+  conform_categories(handle);
+  touch_project(handle);
+  return handle;
 }
 
 bool Session::delete_item(Handle handle, bool to_recycle_bin) {
-  if (store_.item(handle) == nullptr || is_special(handle)) return false;
+  Item* doomed = store_.item(handle);
+  if (doomed == nullptr || is_special(handle)) return false;
   const Handle bin = special(SpecialProject::recycle_bin);
+  const Handle parent = doomed->parent;
+  const std::vector<Handle> gone = store_.subtree(handle);
   touch_project(handle);
-  const bool in_bin = project_of(handle) == bin;
-  if (to_recycle_bin && !in_bin) {
-    projects_.erase(std::remove(projects_.begin(), projects_.end(), handle), projects_.end());
+  projects_.erase(std::remove(projects_.begin(), projects_.end(), handle), projects_.end());
+  if (to_recycle_bin && project_of(handle) != bin) {
+    // Projects live at the top only; in the bin a project is kept as a folder.
+    if (parent == 0) {
+      doomed->fields.kind = ItemKind::folder;
+      doomed->file_name.clear();
+    }
     store_.move_item(handle, bin);
+    conform_categories(handle);
     touch_project(handle);
   } else {
-    projects_.erase(std::remove(projects_.begin(), projects_.end(), handle), projects_.end());
     store_.destroy_item(handle);
   }
-  forget_removed();
+  leave_removed(gone, parent);
   return true;
 }
 
 bool Session::assign_item(Handle target, Handle source, bool with_children) {
-  if (store_.item(target) == nullptr || store_.item(source) == nullptr) return false;
+  Item* into = store_.item(target);
+  // The special projects' titles and contents are the host's own.
+  if (into == nullptr || store_.item(source) == nullptr || is_special(target)) return false;
   if (with_children && store_.is_ancestor_or_self(target, source)) return false;  // would copy into itself
+  if (target == source) return true;
+  const double created = into->fields.dates.create;
+  std::vector<Handle> replaced = with_children ? store_.subtree(target) : std::vector<Handle>();
+  if (!replaced.empty()) replaced.erase(replaced.begin());
   // Taken whole first: the target's old children may be part of the source.
   const ItemTree copy = store_.capture(source, with_children);
   store_.apply(target, copy, with_children);
+  // The target is the same item as before; what the copy made is new.
+  const double now = now_date_time();
+  store_.item(target)->fields.dates.create = created;
+  for (Handle made : store_.subtree(target)) {
+    if (made != target) store_.item(made)->fields.dates.create = store_.item(made)->fields.dates.last_modify = now;
+  }
+  conform_categories(target);
   touch(target);
-  forget_removed();
+  leave_removed(replaced, target);
   return true;
+}
+
+// The bin's categories are only those its items brought; they go with them.
+bool Session::empty_recycle_bin() {
+  const Handle bin = special(SpecialProject::recycle_bin);
+  const std::vector<Handle> inside = store_.item(bin)->children;
+  const std::vector<Handle> categories = store_.item(bin)->categories;
+  for (Handle item : inside) delete_item(item, false);
+  for (Handle category : categories) store_.destroy_category(category);
+  if (!inside.empty() || !categories.empty()) touch_project(bin);
+  return !inside.empty();
+}
+
+std::vector<std::string> Session::category_names(Handle item) const {
+  std::vector<std::string> names;
+  const Item* at = store_.item(item);
+  if (at == nullptr) return names;
+  for (Handle h : at->categories) names.push_back(store_.category(h)->data.name);
+  return names;
+}
+
+void Session::conform_categories(Handle arrived) {
+  const Handle project = project_of(arrived);
+  if (project == 0) return;
+  std::vector<std::string> names = category_names(project);
+  const std::size_t known = names.size();
+  const std::vector<Handle> arrivals = store_.subtree(arrived);
+  for (Handle item : arrivals) {
+    for (std::string& name : category_names(item)) {
+      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(std::move(name));
+    }
+  }
+  for (Handle item : names.size() > known ? store_.subtree(project) : arrivals) conform_item_categories(item, names);
+}
+
+// Keeps the handle and value of each category the item has, adds the missing
+// ones empty, and drops a second category of the same name.
+void Session::conform_item_categories(Handle handle, const std::vector<std::string>& names) {
+  std::vector<Handle> old = store_.item(handle)->categories;
+  std::vector<Handle> ordered;
+  for (const std::string& name : names) {
+    auto found = std::find_if(old.begin(), old.end(), [&](Handle h) { return store_.category(h)->data.name == name; });
+    if (found != old.end()) {
+      ordered.push_back(*found);
+      old.erase(found);
+    } else {
+      ordered.push_back(store_.create_category(handle, CategoryData{name, ""}).handle);
+    }
+  }
+  for (Handle extra : old) store_.destroy_category(extra);
+  store_.item(handle)->categories = ordered;
 }
 
 // Pre-order within the item's project: children first, then siblings, then
 // the siblings of the ancestors.
-Handle Session::next_item(Handle handle) const {
+Handle Session::next_in_project(Handle handle) const {
   const Item* at = store_.item(handle);
   if (at == nullptr) return 0;
   if (!at->children.empty()) return at->children.front();
@@ -162,15 +233,35 @@ Handle Session::next_item(Handle handle) const {
   return 0;
 }
 
+Handle Session::last_descendant(Handle handle) const {
+  const Item* last = store_.item(handle);
+  while (last != nullptr && !last->children.empty()) last = store_.item(last->children.back());
+  return last != nullptr ? last->handle : 0;
+}
+
+// The loaded project step places away from project; 0 past either end and
+// for the special projects.
+Handle Session::neighbour_project(Handle project, int step) const {
+  auto self = std::find(projects_.begin(), projects_.end(), project);
+  if (self == projects_.end()) return 0;
+  const auto index = (self - projects_.begin()) + step;
+  return index >= 0 && index < static_cast<std::ptrdiff_t>(projects_.size()) ? projects_[static_cast<std::size_t>(index)]
+                                                                              : 0;
+}
+
+Handle Session::next_item(Handle handle) const {
+  if (store_.item(handle) == nullptr) return 0;
+  const Handle within = next_in_project(handle);
+  return within != 0 ? within : neighbour_project(project_of(handle), 1);
+}
+
 Handle Session::prev_item(Handle handle) const {
   const Item* at = store_.item(handle);
-  if (at == nullptr || at->parent == 0) return 0;
+  if (at == nullptr) return 0;
+  if (at->parent == 0) return last_descendant(neighbour_project(handle, -1));
   const Item* parent = store_.item(at->parent);
   auto self = std::find(parent->children.begin(), parent->children.end(), handle);
-  if (self == parent->children.begin()) return parent->handle;
-  const Item* last = store_.item(*(self - 1));
-  while (!last->children.empty()) last = store_.item(last->children.back());
-  return last->handle;
+  return self == parent->children.begin() ? parent->handle : last_descendant(*(self - 1));
 }
 
 Handle Session::item_from_message_id(const std::string& message_id) const {
@@ -178,7 +269,7 @@ Handle Session::item_from_message_id(const std::string& message_id) const {
   std::vector<Handle> tops = projects_;
   tops.insert(tops.end(), std::begin(specials_), std::end(specials_));
   for (Handle top : tops) {
-    for (Handle at = top; at != 0; at = next_item(at)) {
+    for (Handle at = top; at != 0; at = next_in_project(at)) {
       if (store_.item(at)->fields.message_id == message_id) return at;
     }
   }
@@ -258,6 +349,23 @@ void Session::forget_removed() {
                                   [this](Handle h) { return store_.item(h) == nullptr; }),
                    selection_.end());
   repair_current();
+}
+
+void Session::leave_removed(const std::vector<Handle>& gone, Handle fallback) {
+  const std::set<Handle> removed(gone.begin(), gone.end());
+  auto is_removed = [&](Handle h) { return removed.count(h) != 0; };
+  selection_.erase(std::remove_if(selection_.begin(), selection_.end(), is_removed), selection_.end());
+  const Document* doc = store_.document(current_document_);
+  if (is_removed(current_item_) || (doc != nullptr && is_removed(doc->owner))) set_current_item(0);
+  if (is_removed(current_folder_)) {
+    const Item* folder = store_.item(fallback);
+    while (folder != nullptr && (folder->fields.kind == ItemKind::task || is_removed(folder->handle))) {
+      folder = store_.item(folder->parent);
+    }
+    current_folder_ = 0;
+    if (folder != nullptr) set_current_folder(folder->handle);
+  }
+  forget_removed();
 }
 
 void Session::repair_current() {

@@ -37,12 +37,24 @@ class Session {
 
   // Tree edits; each marks the project modified and refreshes last modify.
   Handle add_item(Handle parent, ItemKind kind);
+  // position: index among the children, clamped to 0..count.
   Handle insert_item(Handle parent, ItemKind kind, std::int32_t position);
+  // To the recycle bin (unless it is there already) or for good; a user
+  // project that goes to the bin becomes a folder there.
   bool delete_item(Handle item, bool to_recycle_bin);
   bool assign_item(Handle target, Handle source, bool with_children);
+  // Deletes everything in the recycle bin for good; false when it was empty.
+  bool empty_recycle_bin();
   void touch(Handle item);
   void touch_project(Handle item);
 
+  // Every item of a project has a value for each category of the project, in
+  // the project's order (that of the project item's own list). Items that
+  // arrive with categories the project lacks add them to the project.
+  void conform_categories(Handle arrived);
+
+  // Depth first; after the last item of a loaded project comes the next
+  // loaded project. A special project is walked on its own.
   Handle next_item(Handle item) const;
   Handle prev_item(Handle item) const;
   Handle item_from_message_id(const std::string& message_id) const;
@@ -91,6 +103,16 @@ class Session {
  private:
   Handle make_special(const char* title);
   void repair_current();
+  // What was current or selected among removed items (gone: the subtree that
+  // was deleted, moved to the bin or replaced) leaves them: the folder for
+  // the nearest list-holding item from fallback up, the item and document
+  // for none.
+  void leave_removed(const std::vector<Handle>& gone, Handle fallback);
+  Handle next_in_project(Handle item) const;
+  Handle last_descendant(Handle item) const;
+  Handle neighbour_project(Handle project, int step) const;
+  std::vector<std::string> category_names(Handle item) const;
+  void conform_item_categories(Handle item, const std::vector<std::string>& names);
 
   Store store_;
   std::vector<Handle> projects_;

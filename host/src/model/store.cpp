@@ -93,6 +93,7 @@ const Item* Store::item(Handle handle) const { return find_in(items_, handle); }
 Document* Store::document(Handle handle) { return find_in(documents_, handle); }
 FileLink* Store::link(Handle handle) { return find_in(links_, handle); }
 Category* Store::category(Handle handle) { return find_in(categories_, handle); }
+const Category* Store::category(Handle handle) const { return find_in(categories_, handle); }
 
 void Store::detach_from_parent(const Item& item) {
   if (Item* parent = this->item(item.parent)) erase_handle(parent->children, item.handle);
@@ -130,6 +131,26 @@ void Store::destroy_link(Handle handle) {
   if (doomed == nullptr) return;
   if (Item* owner = item(doomed->owner)) erase_handle(owner->links, handle);
   links_.erase(handle);
+}
+
+void Store::destroy_category(Handle handle) {
+  Category* doomed = category(handle);
+  if (doomed == nullptr) return;
+  if (Item* owner = item(doomed->owner)) erase_handle(owner->categories, handle);
+  categories_.erase(handle);
+}
+
+std::vector<Handle> Store::subtree(Handle handle) const {
+  std::vector<Handle> result;
+  std::vector<Handle> pending;
+  if (item(handle) != nullptr) pending.push_back(handle);
+  while (!pending.empty()) {
+    const Item& at = items_.at(pending.back());
+    pending.pop_back();
+    result.push_back(at.handle);
+    pending.insert(pending.end(), at.children.rbegin(), at.children.rend());
+  }
+  return result;
 }
 
 bool Store::is_ancestor_or_self(Handle ancestor, Handle handle) const {

@@ -59,16 +59,20 @@ class Store {
   Document* document(Handle handle);
   FileLink* link(Handle handle);
   Category* category(Handle handle);
+  const Category* category(Handle handle) const;
 
   // Removes the item with everything below and on it; their handles go stale.
   void destroy_item(Handle handle);
   void destroy_document(Handle handle);
   void destroy_link(Handle handle);
+  void destroy_category(Handle handle);
   // Moves an item under a new parent (0 = top level); false when that would
   // put it below itself.
   bool move_item(Handle handle, Handle new_parent, std::optional<std::size_t> position = std::nullopt);
 
   bool is_ancestor_or_self(Handle ancestor, Handle item) const;
+  // The item and everything below it, depth first (empty for no item).
+  std::vector<Handle> subtree(Handle handle) const;
 
   // Copies of the content, and objects made from copies.
   ItemTree capture(Handle handle, bool with_children) const;

@@ -19,13 +19,30 @@ std::size_t utf8_length(std::uint8_t lead) {
 
 bool is_utf8() { return platform::codepage::current() == platform::codepage::CodePage::utf8; }
 
+// What the lead byte at pos announces, whether or not the text holds it all.
+std::size_t announced_length(std::string_view text, std::size_t pos) {
+  const auto lead = static_cast<std::uint8_t>(text[pos]);
+  return is_utf8() ? utf8_length(lead) : (platform::codepage::is_lead_byte(lead) ? 2 : 1);
+}
+
 }  // namespace
 
 std::size_t char_length(std::string_view text, std::size_t pos) {
   if (pos >= text.size()) return 1;
-  const auto lead = static_cast<std::uint8_t>(text[pos]);
-  const std::size_t length = is_utf8() ? utf8_length(lead) : (platform::codepage::is_lead_byte(lead) ? 2 : 1);
-  return std::min(length, text.size() - pos);
+  return std::min(announced_length(text, pos), text.size() - pos);
+}
+
+// Walked from the start: in code page 932 a trail byte can look like a lead
+// byte, so only the walk knows where characters begin.
+std::size_t whole_chars_length(std::string_view text, std::size_t max_bytes) {
+  const std::size_t limit = std::min(max_bytes, text.size());
+  std::size_t end = 0;
+  while (end < limit) {
+    const std::size_t next = end + announced_length(text, end);
+    if (next > limit) break;
+    end = next;
+  }
+  return end;
 }
 
 std::size_t char_start(std::string_view text, std::size_t pos) {

@@ -11,6 +11,10 @@ namespace zentrella {
 std::size_t char_length(std::string_view text, std::size_t pos);
 // pos moved back to the start of the character it falls in.
 std::size_t char_start(std::string_view text, std::size_t pos);
+// Bytes of the longest start of text, at most max_bytes long, that holds only
+// whole characters: a character cut by max_bytes or by the end of text (a
+// lead byte without its trail) is left out.
+std::size_t whole_chars_length(std::string_view text, std::size_t max_bytes);
 // Blank at pos: space, tab or the full-width space; 0 when not, else its length.
 std::size_t blank_length(std::string_view text, std::size_t pos);
 // Whether the character at pos belongs to a word: letters, digits, "_" and

@@ -72,6 +72,7 @@ void open_special_projects(Session& session, const std::string& path) {
     session.store().apply(special, projects[i], true);
     session.store().item(special)->fields.title = title;
     session.store().item(special)->options = projects[i].options;
+    session.conform_categories(special);
   }
 }
 
