@@ -7,8 +7,10 @@
 #include <charconv>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <unistd.h>
 
@@ -27,6 +29,8 @@
 #include "plugin_globals.h"
 #include "report_error.h"
 #include "scriptlink.h"
+
+#include <ztl/channel.h>
 
 namespace scriptlink {
 
@@ -68,6 +72,19 @@ class CurrentDirectoryScope {
 
 std::int32_t ChannelNumber() { return static_cast<std::int32_t>(platform::executable_module_handle()); }
 
+// Names the channel to what the host starts while it exists: the script, and
+// scripts the script starts, reach this host whatever the announcement says.
+class ChannelEnvironment {
+ public:
+  explicit ChannelEnvironment(std::int32_t channel_number) {
+    if (::setenv(ZTL_CHANNEL_ENV, std::to_string(channel_number).c_str(), 1) != 0)
+      platform::throw_errno("set " ZTL_CHANNEL_ENV);
+  }
+  ~ChannelEnvironment() { ::unsetenv(ZTL_CHANNEL_ENV); }
+  ChannelEnvironment(const ChannelEnvironment&) = delete;
+  ChannelEnvironment& operator=(const ChannelEnvironment&) = delete;
+};
+
 }  // namespace
 
 bool FlagFromText(const char* text) {
@@ -87,14 +104,12 @@ std::string ScriptFromParameter(std::string_view script_file, const std::string&
 }
 
 // The channel object of the run in progress: created before the script
-// starts (which announces the channel), made the current channel, and freed
-// on every way out.
+// starts (which announces the channel on a station and names it in the
+// environment), made the current channel, and freed on every way out.
 class TScriptlink::ChannelScope {
  public:
-  explicit ChannelScope(TScriptlink& owner) : owner_(owner) {
-    const platform::NamedMapping* announcement = owner.AnnouncementMapping();
-    if (announcement == nullptr) throw ChannelError(kCannotOpenSharedMemory);
-    channel_ = std::make_unique<TCommToRuby>(ChannelNumber(), *announcement, HandlerEnv{&Host(), {}, {}});
+  explicit ChannelScope(TScriptlink& owner)
+      : owner_(owner), channel_(MakeChannel(owner)), environment_(channel_->channel_number()) {
     channel_->interpreter = "ruby";
     owner_.current_channel_ = channel_.get();
   }
@@ -108,8 +123,15 @@ class TScriptlink::ChannelScope {
   void Close() { channel_->Close(); }
 
  private:
+  static std::unique_ptr<TCommToRuby> MakeChannel(const TScriptlink& owner) {
+    const platform::NamedMapping* announcement = owner.AnnouncementMapping();
+    if (owner.IsStation() && announcement == nullptr) throw ChannelError(kCannotOpenSharedMemory);
+    return TCommToRuby::CreateFresh(ChannelNumber(), announcement, HandlerEnv{&Host(), {}, {}});
+  }
+
   TScriptlink& owner_;
   std::unique_ptr<TCommToRuby> channel_;
+  ChannelEnvironment environment_;
 };
 
 void TScriptlink::AskToTerminateRunningScript() {
