@@ -175,7 +175,10 @@ std::uint32_t external_handshake() {
     // A signal left by a script that gave up before the station answered it
     // is not an answer to this one.
     (void)host_wait->wait(std::chrono::milliseconds(0));
-    __atomic_store_n(slot, pid, __ATOMIC_RELEASE);
+    // Only over a 0: a channel announced or another script's knock since we
+    // read the word stays, and is what we try next.
+    std::uint32_t found = 0;
+    if (!__atomic_compare_exchange_n(slot, &found, pid, false, __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE)) return found;
     view->flush(0, sizeof(std::uint32_t));
     client_wait->set();
     const ProcessWatch station(host_wait->creator_pid());

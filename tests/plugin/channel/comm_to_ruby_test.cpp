@@ -248,14 +248,19 @@ TEST_F(CommToRubyTest, ServeProcessServesARegisteredClientToItsEnd) {
   const pid_t served = Fork([] { return 0; });
   const pid_t joined = Fork([] {
     Client client;
-    auto* control = reinterpret_cast<ZtlChannelControl*>(client.view.data() + ZTL_CHANNEL_CONTROL_OFFSET);
-    control->clients[3] = static_cast<std::uint32_t>(::getpid());
     ::usleep(400000);  // the served script has ended meanwhile
     client.lock.lock();
     client.Send({ZTL_REQ_HOST_VERSION, 0, 0, 0, 1}, nullptr);
     if (!client.AwaitHost()) return 1;
     return Control(kChannel).state == ZTL_CHANNEL_OPEN ? 0 : 2;
   });
+  {  // registered as the extension does after opening the channel
+    const platform::NamedMapping mapping = platform::NamedMapping::open(
+        ChannelObjectName(ZTL_CHANNEL_MAPPING_PREFIX, kChannel), ZTL_CHANNEL_OBJECT_SIZE);
+    const platform::MappedView view = mapping.view();
+    auto* control = reinterpret_cast<ZtlChannelControl*>(view.data() + ZTL_CHANNEL_CONTROL_OFFSET);
+    __atomic_store_n(&control->clients[3], static_cast<std::uint32_t>(joined), __ATOMIC_SEQ_CST);
+  }
   channel.ServeProcess(served);
   EXPECT_EQ(ExitCode(joined), 0);
   EXPECT_EQ(ExitCode(served), 0);
