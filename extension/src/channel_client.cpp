@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -38,9 +39,11 @@ constexpr const char* kBroken = "Connection to Zentrella is broken";
 constexpr const char* kOutOfMemory = "Out of Memory";
 constexpr const char* kInterrupted = "Request to Zentrella was interrupted";
 
-// A long wait is cut into slices of this length, between which the client
-// looks whether the channel was closed or the wait cancelled. The first slice
-// begins with the event's spin, so a prompt reply costs nothing extra.
+// A wait first runs one slice as it is (with the interpreter's lock: giving
+// that up costs far more than a prompt reply takes); a wait that goes on runs
+// through the caller's blocking runner in slices, between which the client
+// looks whether the channel was closed or the wait cancelled.
+constexpr auto kFirstSlice = std::chrono::milliseconds(20);
 constexpr auto kWaitSlice = std::chrono::milliseconds(50);
 // How long an external script keeps trying when the channel it found closes
 // under it (the one before it just ended) or the word it read was no channel.
@@ -283,29 +286,68 @@ struct FreeDeleter {
 };
 using ReplyBuffer = std::unique_ptr<std::uint8_t, FreeDeleter>;
 
-// What one exchange waits for besides the host: the caller's cancel flag.
+// What one exchange waits for besides the host: the caller's blocking runner
+// and cancel flag.
 struct Exchange {
   Connection& c;
-  const int* cancel;
+  const ZtlBlocking* blocking;
   bool under_way = false;  // a frame was written: an end now leaves the channel out of step
 };
 
-bool cancelled(const Exchange& x) { return x.cancel != nullptr && __atomic_load_n(x.cancel, __ATOMIC_ACQUIRE) != 0; }
+bool cancelled(const Exchange& x) {
+  return x.blocking != nullptr && x.blocking->cancel != nullptr && __atomic_load_n(x.blocking->cancel, __ATOMIC_ACQUIRE) != 0;
+}
 
 [[noreturn]] void throw_interrupted() { throw ExchangeFailure{ZTL_SEND_INTERRUPTED, kInterrupted}; }
+
+// A wait is a slice function: given a slice length, true when what it waits
+// for came; it throws when that never will.
+template <typename Slice>
+void wait_remaining_slices(const Slice& slice, const Exchange& x) {
+  while (!slice(kWaitSlice)) {
+    if (cancelled(x)) throw_interrupted();
+  }
+}
+
+template <typename Slice>
+struct SlicedWait {
+  const Slice& slice;
+  const Exchange& x;
+  std::exception_ptr failure;
+
+  // Runs in the blocking runner, outside this library's frames: nothing may
+  // be thrown through it.
+  static void* run(void* arg) {
+    auto* wait = static_cast<SlicedWait*>(arg);
+    try {
+      wait_remaining_slices(wait->slice, wait->x);
+    } catch (...) {
+      wait->failure = std::current_exception();
+    }
+    return arg;
+  }
+};
+
+template <typename Slice>
+void wait_in_slices(const Exchange& x, std::chrono::milliseconds first, const Slice& slice) {
+  if (slice(first)) return;
+  if (x.blocking == nullptr || x.blocking->run == nullptr) return wait_remaining_slices(slice, x);
+  SlicedWait<Slice> wait{slice, x, nullptr};
+  if (x.blocking->run(&SlicedWait<Slice>::run, &wait, x.blocking->context) == nullptr) throw_interrupted();
+  if (wait.failure) std::rethrow_exception(wait.failure);
+}
 
 // Ends when the host signals, or fails when the host process ended, the host
 // closed the channel (a station outlives its channels) or the caller cancelled.
 // A signal is looked at with the state, as a closing host sets the event to
 // wake this wait.
 void wait_for_host(Exchange& x) {
-  for (;;) {
-    const WaitResult result = x.c.host_event.wait(kWaitSlice, x.c.host);
+  wait_in_slices(x, kFirstSlice, [&x](std::chrono::milliseconds slice) {
+    const WaitResult result = x.c.host_event.wait(slice, x.c.host);
     if (result == WaitResult::peer_ended || channel_state(x.c.view) == ZTL_CHANNEL_CLOSED)
       throw ExchangeFailure{ZTL_SEND_HOST_GONE, kHostGone};
-    if (result == WaitResult::signaled) return;
-    if (cancelled(x)) throw_interrupted();
-  }
+    return result == WaitResult::signaled;
+  });
 }
 
 // Holds the channel's client lock, taken in slices so that a client whose
@@ -314,14 +356,14 @@ void wait_for_host(Exchange& x) {
 class ClientTurn {
  public:
   explicit ClientTurn(Exchange& x) : lock_(x.c.lock) {
-    for (;;) {
-      if (const std::optional<bool> abandoned = lock_.try_lock_for(kWaitSlice)) {
+    wait_in_slices(x, kFirstSlice, [this, &x](std::chrono::milliseconds slice) {
+      if (const std::optional<bool> abandoned = lock_.try_lock_for(slice)) {
         abandoned_ = *abandoned;
-        return;
+        return true;
       }
       if (channel_state(x.c.view) == ZTL_CHANNEL_CLOSED) throw ExchangeFailure{ZTL_SEND_HOST_GONE, kHostGone};
-      if (cancelled(x)) throw_interrupted();
-    }
+      return false;
+    });
   }
   ~ClientTurn() { lock_.unlock(); }
   ClientTurn(const ClientTurn&) = delete;
@@ -413,13 +455,14 @@ ZtlReply exchange(Exchange& x, std::uint32_t code, std::uint32_t value, const st
 }
 
 // This process's threads one at a time; a thread whose turn does not come
-// before it is cancelled gives up.
+// before it is cancelled gives up. Its first slice is none: the thread that
+// has the turn may need the interpreter's lock to finish.
 class ThreadTurn {
  public:
   explicit ThreadTurn(Exchange& x) : mutex_(state().exchange_turn) {
-    while (!mutex_.try_lock_for(kWaitSlice)) {
-      if (cancelled(x)) throw_interrupted();
-    }
+    wait_in_slices(x, std::chrono::milliseconds(0), [this](std::chrono::milliseconds slice) {
+      return slice.count() == 0 ? mutex_.try_lock() : mutex_.try_lock_for(slice);
+    });
   }
   ~ThreadTurn() { mutex_.unlock(); }
   ThreadTurn(const ThreadTurn&) = delete;
@@ -507,11 +550,11 @@ const char* ztl_connect_message(ZtlConnectStatus status) {
 
 ZtlSendStatus ztl_channel_send(uint32_t code, uint32_t value, const void* payload, size_t length,
                                ZtlReply* reply) {
-  return ztl_channel_send_cancellable(code, value, payload, length, reply, nullptr);
+  return ztl_channel_send_blocking(code, value, payload, length, reply, nullptr);
 }
 
-ZtlSendStatus ztl_channel_send_cancellable(uint32_t code, uint32_t value, const void* payload, size_t length,
-                                           ZtlReply* reply, const int* cancel) {
+ZtlSendStatus ztl_channel_send_blocking(uint32_t code, uint32_t value, const void* payload, size_t length,
+                                        ZtlReply* reply, const ZtlBlocking* blocking) {
   *reply = ZtlReply{nullptr, 0};
   ClientState& s = state();
   if (!s.connection) {
@@ -522,7 +565,7 @@ ZtlSendStatus ztl_channel_send_cancellable(uint32_t code, uint32_t value, const 
     s.last_error = "Request too large for the channel";
     return ZTL_SEND_SYSTEM_ERROR;
   }
-  Exchange x{*s.connection, cancel};
+  Exchange x{*s.connection, blocking};
   try {
     const ThreadTurn turn(x);
     return send_in_turn(x, code, value, static_cast<const std::uint8_t*>(payload), length, reply);

@@ -32,7 +32,7 @@ typedef enum ZtlSendStatus {
   ZTL_SEND_BROKEN,        /* an earlier failure left the channel out of step */
   ZTL_SEND_OUT_OF_MEMORY, /* the reply's total could not be allocated */
   ZTL_SEND_SYSTEM_ERROR,  /* a kernel object failed; see ztl_channel_last_error */
-  ZTL_SEND_INTERRUPTED    /* the cancel flag ended a wait; see ztl_channel_send_cancellable */
+  ZTL_SEND_INTERRUPTED    /* the cancel flag ended a wait; see ztl_channel_send_blocking */
 } ZtlSendStatus;
 
 /* A reply payload. data is NULL when the reply is empty (length 0); otherwise
@@ -52,11 +52,22 @@ const char* ztl_connect_message(ZtlConnectStatus status);
 /* Sends one request and waits for its whole reply. */
 ZtlSendStatus ztl_channel_send(uint32_t code, uint32_t value, const void* payload,
                                size_t length, ZtlReply* reply);
-/* As ztl_channel_send, but every wait also ends soon after *cancel becomes
- * nonzero (set from another thread); the status is then ZTL_SEND_INTERRUPTED,
- * and when the request was under way the channel is broken from then on. */
-ZtlSendStatus ztl_channel_send_cancellable(uint32_t code, uint32_t value, const void* payload, size_t length,
-                                           ZtlReply* reply, const int* cancel);
+/* How a wait that goes on is run. run calls body(arg) with whatever the
+ * caller must give up meanwhile (the interpreter's lock) and returns what body
+ * returns, or NULL when it could not call it (the caller is being
+ * interrupted). While body runs, *cancel turning nonzero (set from another
+ * thread) ends the wait soon. Either may be NULL. */
+typedef struct ZtlBlocking {
+  void* (*run)(void* (*body)(void*), void* arg, void* context);
+  void* context;
+  const int* cancel;
+} ZtlBlocking;
+
+/* As ztl_channel_send, with blocking for the waits that go on. A cancelled
+ * wait gives ZTL_SEND_INTERRUPTED; when the request was under way, the channel
+ * is broken from then on. */
+ZtlSendStatus ztl_channel_send_blocking(uint32_t code, uint32_t value, const void* payload, size_t length,
+                                        ZtlReply* reply, const ZtlBlocking* blocking);
 void ztl_reply_free(ZtlReply* reply);
 
 /* The text of the last failure of ztl_channel_send (for every status but OK). */

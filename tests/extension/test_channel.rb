@@ -140,4 +140,21 @@ class TestChannel < Minitest::Test
     assert_equal "ERR Interrupt: \nERR Ztl::Error: Connection to Zentrella is broken\n", reader.read
     assert_equal 1, host.requests.size
   end
+
+  # A request that waits long gives up the interpreter's lock: other threads
+  # run, and Thread#kill ends the waiting one.
+  def test_other_threads_run_while_a_request_waits_and_can_end_it
+    host = fake_host(replies: ["hang"])
+    pid, reader = start_stuck_script(host, <<~RUBY)
+      waiting = Thread.new { ztl_version }
+      sleep 0.2
+      puts "main runs"
+      waiting.kill
+      puts(waiting.join(2) ? "ended" : "still waiting")
+      show { ztl_version }
+    RUBY
+    status = ended_within(pid, 5)
+    refute_nil status, "the script did not end"
+    assert_equal "main runs\nended\nERR Ztl::Error: Connection to Zentrella is broken\n", reader.read
+  end
 end
