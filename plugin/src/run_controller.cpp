@@ -19,6 +19,7 @@
 #include <platform/paths.h>
 #include <platform/process.h>
 #include <platform/prompt.h>
+#include <ztl/channel.h>
 
 #include "channel/channel_error.h"
 #include "channel/comm_to_ruby.h"
@@ -29,8 +30,6 @@
 #include "plugin_globals.h"
 #include "report_error.h"
 #include "scriptlink.h"
-
-#include <ztl/channel.h>
 
 namespace scriptlink {
 
