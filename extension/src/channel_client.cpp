@@ -11,13 +11,17 @@
 
 #include <ztl/channel.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -33,6 +37,18 @@ constexpr const char* kHostGone = "Zentrella has gone away";
 constexpr const char* kBadReply = "Malformed reply from Zentrella";
 constexpr const char* kBroken = "Connection to Zentrella is broken";
 constexpr const char* kOutOfMemory = "Out of Memory";
+constexpr const char* kInterrupted = "Request to Zentrella was interrupted";
+
+// A wait first runs one slice as it is (with the interpreter's lock: giving
+// that up costs far more than a prompt reply takes); a wait that goes on runs
+// through the caller's blocking runner in slices, between which the client
+// looks whether the channel was closed or the wait cancelled.
+constexpr auto kFirstSlice = std::chrono::milliseconds(20);
+constexpr auto kWaitSlice = std::chrono::milliseconds(50);
+// How long an external script keeps trying when the channel it found closes
+// under it (the one before it just ended) or the word it read was no channel.
+constexpr auto kConnectRetries = std::chrono::milliseconds(2000);
+constexpr auto kConnectPause = std::chrono::milliseconds(5);
 
 struct ConnectFailure {
   ZtlConnectStatus status;
@@ -51,6 +67,41 @@ std::uint32_t load_word(const std::uint8_t* at) {
   return __atomic_load_n(reinterpret_cast<const std::uint32_t*>(at), __ATOMIC_ACQUIRE);
 }
 
+ZtlChannelControl& control_of(const MappedView& view) {
+  return *reinterpret_cast<ZtlChannelControl*>(view.data() + ZTL_CHANNEL_CONTROL_OFFSET);
+}
+
+std::uint32_t channel_state(const MappedView& view) {
+  return __atomic_load_n(&control_of(view).state, __ATOMIC_SEQ_CST);
+}
+
+// This process in the channel's client table: a station serves an external
+// script's channel until every registered client has ended.
+class Registration {
+ public:
+  Registration() = default;
+  explicit Registration(const MappedView& view) {
+    const auto pid = static_cast<std::uint32_t>(platform::current_process_id());
+    for (std::uint32_t& slot : control_of(view).clients) {
+      std::uint32_t expected = 0;
+      if (__atomic_compare_exchange_n(&slot, &expected, pid, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST)) {
+        slot_ = &slot;
+        return;
+      }
+    }
+  }
+  Registration(Registration&& other) noexcept : slot_(std::exchange(other.slot_, nullptr)) {}
+  Registration& operator=(Registration&&) = delete;
+  Registration(const Registration&) = delete;
+  // Runs before the view goes: the Connection declares it after the view.
+  ~Registration() {
+    if (slot_ != nullptr) __atomic_store_n(slot_, 0u, __ATOMIC_SEQ_CST);
+  }
+
+ private:
+  std::uint32_t* slot_ = nullptr;
+};
+
 struct Connection {
   NamedMapping mapping;
   // Mapped once for the life of the interpreter rather than per request: a
@@ -60,6 +111,7 @@ struct Connection {
   NamedEvent client_event;  // we signal: request chunk ready / reply chunk taken
   NamedMutex lock;          // one client at a time on the channel
   ProcessWatch host;        // every wait also ends when the host is gone
+  Registration registration;
 };
 
 struct ClientState {
@@ -68,6 +120,9 @@ struct ClientState {
   // the host; from then on every request fails instead of reading stale data.
   ZtlSendStatus broken = ZTL_SEND_OK;
   std::string last_error;
+  // Requests of several interpreter threads, which run without the interpreter's
+  // lock while they wait, take turns here before the channel's own lock.
+  std::timed_mutex exchange_turn;
 };
 
 ClientState& state() {
@@ -102,6 +157,8 @@ std::optional<NamedEvent> try_open_event(const std::string& name) {
 
 // A script started outside the host asks the station for a channel: it puts
 // its process id into the announcement and waits for the station's answer.
+// Returns the number the announcement then holds, which open_channel checks:
+// it may be the channel made for another script that knocked at the same time.
 std::uint32_t external_handshake() {
   std::optional<NamedEvent> host_wait = try_open_event(ZTL_HOST_WAIT_EVENT_NAME);
   std::optional<NamedEvent> client_wait = try_open_event(ZTL_CLIENT_WAIT_EVENT_NAME);
@@ -121,7 +178,10 @@ std::uint32_t external_handshake() {
     // A signal left by a script that gave up before the station answered it
     // is not an answer to this one.
     (void)host_wait->wait(std::chrono::milliseconds(0));
-    __atomic_store_n(slot, pid, __ATOMIC_RELEASE);
+    // Only over a 0: a channel announced or another script's knock since we
+    // read the word stays, and is what we try next.
+    std::uint32_t found = 0;
+    if (!__atomic_compare_exchange_n(slot, &found, pid, false, __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE)) return found;
     view->flush(0, sizeof(std::uint32_t));
     client_wait->set();
     const ProcessWatch station(host_wait->creator_pid());
@@ -130,23 +190,37 @@ std::uint32_t external_handshake() {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
       if (left.count() <= 0 || host_wait->wait(left, station) != WaitResult::signaled) break;
       const std::uint32_t number = __atomic_load_n(slot, __ATOMIC_ACQUIRE);
-      if (number != pid) return number;  // else the signal was meant for another script
+      if (number != pid && number != 0) return number;  // else the signal was meant for another script
     }
   } catch (...) {
   }
   // Take our id back, but never a channel number the station wrote meanwhile.
   std::uint32_t expected = pid;
-  __atomic_compare_exchange_n(slot, &expected, 0u, false, __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE);
+  if (!__atomic_compare_exchange_n(slot, &expected, 0u, false, __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE) && expected != 0)
+    return expected;
   view->flush(0, sizeof(std::uint32_t));
   throw ConnectFailure{ZTL_CONNECT_HOST_1};
 }
 
+// Registered and open: the host serves this client. A host deciding whether
+// to close looks at the registrations after marking the state, so a state
+// seen open after registering stays open while this client lives.
+bool wait_for_open_state(const MappedView& view) {
+  for (;;) {
+    const std::uint32_t state = channel_state(view);
+    if (state == ZTL_CHANNEL_OPEN) return true;
+    if (state != ZTL_CHANNEL_CLOSING) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));  // the host decides at once
+  }
+}
+
 // Opens the objects of channel N. A number whose objects are gone (a stale
-// announcement) is a connect error here, not a hang at the first request.
+// announcement) or whose host has closed it is a connect error here, not a
+// hang at the first request.
 Connection open_channel(std::uint32_t number) {
   try {
     auto mapping = NamedMapping::try_open(channel_object_name(ZTL_CHANNEL_MAPPING_PREFIX, number),
-                                          ZTL_CHANNEL_MAPPING_SIZE);
+                                          ZTL_CHANNEL_OBJECT_SIZE);
     auto host_event = NamedEvent::try_open(channel_object_name(ZTL_HOST_EVENT_PREFIX, number));
     auto client_event = NamedEvent::try_open(channel_object_name(ZTL_CLIENT_EVENT_PREFIX, number));
     auto lock = NamedMutex::try_open(channel_object_name(ZTL_CLIENT_LOCK_PREFIX, number));
@@ -154,9 +228,11 @@ Connection open_channel(std::uint32_t number) {
     ProcessWatch host(host_event->creator_pid());
     if (!host.valid() || host.ended()) throw ConnectFailure{ZTL_CONNECT_HOST_2};
     MappedView view = mapping->view(0, 0, true);
-    if (view.size() < ZTL_CHANNEL_MAPPING_SIZE) throw ConnectFailure{ZTL_CONNECT_HOST_2};
-    return Connection{std::move(*mapping), std::move(view), std::move(*host_event),
-                      std::move(*client_event), std::move(*lock), std::move(host)};
+    if (view.size() < ZTL_CHANNEL_OBJECT_SIZE) throw ConnectFailure{ZTL_CONNECT_HOST_2};
+    Registration registration(view);
+    if (!wait_for_open_state(view)) throw ConnectFailure{ZTL_CONNECT_HOST_2};
+    return Connection{std::move(*mapping),      std::move(view), std::move(*host_event), std::move(*client_event),
+                      std::move(*lock),         std::move(host), std::move(registration)};
   } catch (const ConnectFailure&) {
     throw;
   } catch (...) {
@@ -164,11 +240,43 @@ Connection open_channel(std::uint32_t number) {
   }
 }
 
+// The channel the host that started this process named, if it did: decimal,
+// nonzero and positive, or the connection fails rather than quietly going to
+// whatever host the announcement names.
+std::optional<std::uint32_t> inherited_channel_number() {
+  const char* text = std::getenv(ZTL_CHANNEL_ENV);
+  if (text == nullptr) return std::nullopt;
+  if (*text < '1' || *text > '9') throw ConnectFailure{ZTL_CONNECT_BAD_CHANNEL_ENV};
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long value = std::strtoul(text, &end, 10);
+  if (errno != 0 || *end != '\0' || value > 0x7fffffffUL) throw ConnectFailure{ZTL_CONNECT_BAD_CHANNEL_ENV};
+  return static_cast<std::uint32_t>(value);
+}
+
+// The announcement names a channel that may close under us (the script before
+// this one just ended) or holds another script's knock; both pass, so try
+// again from the announcement for a while before giving up.
+Connection connect_announced() {
+  const auto give_up = std::chrono::steady_clock::now() + kConnectRetries;
+  for (;;) {
+    std::uint32_t number = read_announced_number();
+    if (number == 0) number = external_handshake();
+    try {
+      return open_channel(number);
+    } catch (const ConnectFailure&) {
+      if (std::chrono::steady_clock::now() >= give_up) throw;
+    }
+    std::this_thread::sleep_for(kConnectPause);
+  }
+}
+
 void connect() {
-  std::uint32_t number = read_announced_number();
-  if (number == 0) number = external_handshake();
-  if (number == 0) throw ConnectFailure{ZTL_CONNECT_HOST_2};
-  state().connection.emplace(open_channel(number));
+  if (const std::optional<std::uint32_t> number = inherited_channel_number()) {
+    state().connection.emplace(open_channel(*number));
+    return;
+  }
+  state().connection.emplace(connect_announced());
 }
 
 // ---- one exchange ----
@@ -178,11 +286,98 @@ struct FreeDeleter {
 };
 using ReplyBuffer = std::unique_ptr<std::uint8_t, FreeDeleter>;
 
-void wait_for_host(Connection& c) {
-  if (c.host_event.wait(c.host) != WaitResult::signaled) throw ExchangeFailure{ZTL_SEND_HOST_GONE, kHostGone};
+// What one exchange waits for besides the host: the caller's blocking runner
+// and cancel flag.
+struct Exchange {
+  Connection& c;
+  const ZtlBlocking* blocking;
+  bool under_way = false;  // a frame was written: an end now leaves the channel out of step
+};
+
+bool cancelled(const Exchange& x) {
+  return x.blocking != nullptr && x.blocking->cancel != nullptr && __atomic_load_n(x.blocking->cancel, __ATOMIC_ACQUIRE) != 0;
 }
 
-void write_frame(Connection& c, const ZtlFrameHeader& header, const std::uint8_t* chunk) {
+[[noreturn]] void throw_interrupted() { throw ExchangeFailure{ZTL_SEND_INTERRUPTED, kInterrupted}; }
+
+// A wait is a slice function: given a slice length, true when what it waits
+// for came; it throws when that never will.
+template <typename Slice>
+void wait_remaining_slices(const Slice& slice, const Exchange& x) {
+  while (!slice(kWaitSlice)) {
+    if (cancelled(x)) throw_interrupted();
+  }
+}
+
+template <typename Slice>
+struct SlicedWait {
+  const Slice& slice;
+  const Exchange& x;
+  std::exception_ptr failure;
+
+  // Runs in the blocking runner, outside this library's frames: nothing may
+  // be thrown through it.
+  static void* run(void* arg) {
+    auto* wait = static_cast<SlicedWait*>(arg);
+    try {
+      wait_remaining_slices(wait->slice, wait->x);
+    } catch (...) {
+      wait->failure = std::current_exception();
+    }
+    return arg;
+  }
+};
+
+template <typename Slice>
+void wait_in_slices(const Exchange& x, std::chrono::milliseconds first, const Slice& slice) {
+  if (slice(first)) return;
+  if (x.blocking == nullptr || x.blocking->run == nullptr) return wait_remaining_slices(slice, x);
+  SlicedWait<Slice> wait{slice, x, nullptr};
+  if (x.blocking->run(&SlicedWait<Slice>::run, &wait, x.blocking->context) == nullptr) throw_interrupted();
+  if (wait.failure) std::rethrow_exception(wait.failure);
+}
+
+// Ends when the host signals, or fails when the host process ended, the host
+// closed the channel (a station outlives its channels) or the caller cancelled.
+// A signal is looked at with the state, as a closing host sets the event to
+// wake this wait.
+void wait_for_host(Exchange& x) {
+  wait_in_slices(x, kFirstSlice, [&x](std::chrono::milliseconds slice) {
+    const WaitResult result = x.c.host_event.wait(slice, x.c.host);
+    if (result == WaitResult::peer_ended || channel_state(x.c.view) == ZTL_CHANNEL_CLOSED)
+      throw ExchangeFailure{ZTL_SEND_HOST_GONE, kHostGone};
+    return result == WaitResult::signaled;
+  });
+}
+
+// Holds the channel's client lock, taken in slices so that a client whose
+// turn does not come (its host closed the channel, the caller cancelled)
+// gives up rather than blocks.
+class ClientTurn {
+ public:
+  explicit ClientTurn(Exchange& x) : lock_(x.c.lock) {
+    wait_in_slices(x, kFirstSlice, [this, &x](std::chrono::milliseconds slice) {
+      if (const std::optional<bool> abandoned = lock_.try_lock_for(slice)) {
+        abandoned_ = *abandoned;
+        return true;
+      }
+      if (channel_state(x.c.view) == ZTL_CHANNEL_CLOSED) throw ExchangeFailure{ZTL_SEND_HOST_GONE, kHostGone};
+      return false;
+    });
+  }
+  ~ClientTurn() { lock_.unlock(); }
+  ClientTurn(const ClientTurn&) = delete;
+  ClientTurn& operator=(const ClientTurn&) = delete;
+  bool abandoned() const noexcept { return abandoned_; }
+
+ private:
+  NamedMutex& lock_;
+  bool abandoned_ = false;
+};
+
+void write_frame(Exchange& x, const ZtlFrameHeader& header, const std::uint8_t* chunk) {
+  Connection& c = x.c;
+  x.under_way = true;
   std::uint8_t* base = c.view.data();
   if (header.chunk_length > 0) std::memcpy(base + ZTL_FRAME_HEADER_SIZE, chunk, header.chunk_length);
   std::memcpy(base, &header, sizeof header);
@@ -191,18 +386,18 @@ void write_frame(Connection& c, const ZtlFrameHeader& header, const std::uint8_t
 }
 
 // Sends the request in chunks; returns once the host has the first reply chunk ready.
-void send_request(Connection& c, std::uint32_t code, std::uint32_t value, const std::uint8_t* payload,
+void send_request(Exchange& x, std::uint32_t code, std::uint32_t value, const std::uint8_t* payload,
                   std::size_t length) {
   const auto total = static_cast<std::uint32_t>(length);
   std::size_t sent = 0;
   while (length - sent > ZTL_CHUNK_MAX) {
-    write_frame(c, ZtlFrameHeader{code, value, total, ZTL_CHUNK_MAX, 0}, payload + sent);
-    wait_for_host(c);
+    write_frame(x, ZtlFrameHeader{code, value, total, ZTL_CHUNK_MAX, 0}, payload + sent);
+    wait_for_host(x);
     sent += ZTL_CHUNK_MAX;
   }
   const auto rest = static_cast<std::uint32_t>(length - sent);
-  write_frame(c, ZtlFrameHeader{code, value, total, rest, 1}, payload == nullptr ? nullptr : payload + sent);
-  wait_for_host(c);
+  write_frame(x, ZtlFrameHeader{code, value, total, rest, 1}, payload == nullptr ? nullptr : payload + sent);
+  wait_for_host(x);
 }
 
 ZtlFrameHeader read_header(const Connection& c) {
@@ -222,7 +417,8 @@ void check_chunk(const ZtlFrameHeader& h, std::uint32_t total, std::size_t recei
   if (!fits || !progresses) throw ExchangeFailure{ZTL_SEND_BAD_REPLY, kBadReply};
 }
 
-ZtlReply receive_reply(Connection& c) {
+ZtlReply receive_reply(Exchange& x) {
+  Connection& c = x.c;
   ZtlFrameHeader header = read_header(c);
   const std::uint32_t total = header.total_length;
   if (total == 0) {
@@ -239,31 +435,73 @@ ZtlReply receive_reply(Connection& c) {
     received += header.chunk_length;
     if (header.last == 1) break;
     c.client_event.set();
-    wait_for_host(c);
+    wait_for_host(x);
     header = read_header(c);
   }
   if (!buffer) throw ExchangeFailure{ZTL_SEND_OUT_OF_MEMORY, kOutOfMemory};
   return ZtlReply{buffer.release(), total};
 }
 
-ZtlReply exchange(Connection& c, std::uint32_t code, std::uint32_t value, const std::uint8_t* payload,
+ZtlReply exchange(Exchange& x, std::uint32_t code, std::uint32_t value, const std::uint8_t* payload,
                   std::size_t length) {
-  platform::NamedMutexLock guard(c.lock);
-  if (guard.abandoned()) {
+  ClientTurn turn(x);
+  if (turn.abandoned()) {
     // The last client died inside an exchange; a signal meant for it must not
     // pass for the answer to ours.
-    c.host_event.wait(std::chrono::milliseconds(0));
+    x.c.host_event.wait(std::chrono::milliseconds(0));
   }
-  send_request(c, code, value, payload, length);
-  return receive_reply(c);
+  send_request(x, code, value, payload, length);
+  return receive_reply(x);
 }
 
-ZtlSendStatus fail(ZtlSendStatus status, std::string text) {
+// This process's threads one at a time; a thread whose turn does not come
+// before it is cancelled gives up. Its first slice is none: the thread that
+// has the turn may need the interpreter's lock to finish.
+class ThreadTurn {
+ public:
+  explicit ThreadTurn(Exchange& x) : mutex_(state().exchange_turn) {
+    wait_in_slices(x, std::chrono::milliseconds(0), [this](std::chrono::milliseconds slice) {
+      return slice.count() == 0 ? mutex_.try_lock() : mutex_.try_lock_for(slice);
+    });
+  }
+  ~ThreadTurn() { mutex_.unlock(); }
+  ThreadTurn(const ThreadTurn&) = delete;
+  ThreadTurn& operator=(const ThreadTurn&) = delete;
+
+ private:
+  std::timed_mutex& mutex_;
+};
+
+// under_way: the failure came after a frame was written, so an interrupted
+// exchange leaves the frames out of step as a malformed reply does.
+ZtlSendStatus fail(ZtlSendStatus status, std::string text, bool under_way) {
   ClientState& s = state();
   s.last_error = std::move(text);
   if (status == ZTL_SEND_HOST_GONE) s.broken = ZTL_SEND_HOST_GONE;
   if (status == ZTL_SEND_BAD_REPLY || status == ZTL_SEND_SYSTEM_ERROR) s.broken = ZTL_SEND_BROKEN;
+  if (status == ZTL_SEND_INTERRUPTED && under_way) s.broken = ZTL_SEND_BROKEN;
   return status;
+}
+
+ZtlSendStatus send_in_turn(Exchange& x, std::uint32_t code, std::uint32_t value, const std::uint8_t* payload,
+                           std::size_t length, ZtlReply* reply) {
+  ClientState& s = state();
+  if (s.broken != ZTL_SEND_OK) {
+    s.last_error = s.broken == ZTL_SEND_HOST_GONE ? kHostGone : kBroken;
+    return s.broken;
+  }
+  try {
+    *reply = exchange(x, code, value, payload, length);
+    return ZTL_SEND_OK;
+  } catch (const ExchangeFailure& failure) {
+    return fail(failure.status, failure.text, x.under_way);
+  } catch (const std::bad_alloc&) {
+    return fail(ZTL_SEND_SYSTEM_ERROR, kOutOfMemory, x.under_way);
+  } catch (const std::exception& e) {
+    return fail(ZTL_SEND_SYSTEM_ERROR, std::string("Channel failure: ") + e.what(), x.under_way);
+  } catch (...) {
+    return fail(ZTL_SEND_SYSTEM_ERROR, "Channel failure", x.under_way);
+  }
 }
 
 }  // namespace
@@ -291,6 +529,7 @@ const char* ztl_connect_line(ZtlConnectStatus status) {
     case ZTL_CONNECT_HOST_0: return "Can't connect to Zentrella[0]\n";
     case ZTL_CONNECT_HOST_1: return "Can't connect to Zentrella[1]\n";
     case ZTL_CONNECT_HOST_2: return "Can't connect to Zentrella[2]\n";
+    case ZTL_CONNECT_BAD_CHANNEL_ENV: return "Can't connect to Zentrella: " ZTL_CHANNEL_ENV " holds no channel number\n";
   }
   return "";
 }
@@ -304,37 +543,38 @@ const char* ztl_connect_message(ZtlConnectStatus status) {
     case ZTL_CONNECT_HOST_0: return "Can't connect to Zentrella[0]";
     case ZTL_CONNECT_HOST_1: return "Can't connect to Zentrella[1]";
     case ZTL_CONNECT_HOST_2: return "Can't connect to Zentrella[2]";
+    case ZTL_CONNECT_BAD_CHANNEL_ENV: return "Can't connect to Zentrella: " ZTL_CHANNEL_ENV " holds no channel number";
   }
   return "";
 }
 
 ZtlSendStatus ztl_channel_send(uint32_t code, uint32_t value, const void* payload, size_t length,
                                ZtlReply* reply) {
+  return ztl_channel_send_blocking(code, value, payload, length, reply, nullptr);
+}
+
+ZtlSendStatus ztl_channel_send_blocking(uint32_t code, uint32_t value, const void* payload, size_t length,
+                                        ZtlReply* reply, const ZtlBlocking* blocking) {
   *reply = ZtlReply{nullptr, 0};
   ClientState& s = state();
   if (!s.connection) {
     s.last_error = "Not connected to Zentrella";
     return ZTL_SEND_NOT_CONNECTED;
   }
-  if (s.broken != ZTL_SEND_OK) {
-    s.last_error = s.broken == ZTL_SEND_HOST_GONE ? kHostGone : kBroken;
-    return s.broken;
-  }
   if (length > UINT32_MAX) {
     s.last_error = "Request too large for the channel";
     return ZTL_SEND_SYSTEM_ERROR;
   }
+  Exchange x{*s.connection, blocking};
   try {
-    *reply = exchange(*s.connection, code, value, static_cast<const std::uint8_t*>(payload), length);
-    return ZTL_SEND_OK;
-  } catch (const ExchangeFailure& failure) {
-    return fail(failure.status, failure.text);
-  } catch (const std::bad_alloc&) {
-    return fail(ZTL_SEND_SYSTEM_ERROR, kOutOfMemory);
-  } catch (const std::exception& e) {
-    return fail(ZTL_SEND_SYSTEM_ERROR, std::string("Channel failure: ") + e.what());
+    const ThreadTurn turn(x);
+    return send_in_turn(x, code, value, static_cast<const std::uint8_t*>(payload), length, reply);
+  } catch (const ExchangeFailure& failure) {  // cancelled while another thread had its turn
+    s.last_error = failure.text;
+    return failure.status;
   } catch (...) {
-    return fail(ZTL_SEND_SYSTEM_ERROR, "Channel failure");
+    s.last_error = "Channel failure";
+    return ZTL_SEND_SYSTEM_ERROR;
   }
 }
 

@@ -20,7 +20,8 @@ typedef enum ZtlConnectStatus {
   ZTL_CONNECT_MAPPING_3, /* announcement mapping could not be written for the handshake */
   ZTL_CONNECT_HOST_0,    /* no host at all: the station's wait events are missing */
   ZTL_CONNECT_HOST_1,    /* a station exists but did not take the script in time */
-  ZTL_CONNECT_HOST_2     /* no channel number, or its objects are gone */
+  ZTL_CONNECT_HOST_2,    /* no channel number, or its objects are gone or closed */
+  ZTL_CONNECT_BAD_CHANNEL_ENV /* the channel variable holds no channel number */
 } ZtlConnectStatus;
 
 typedef enum ZtlSendStatus {
@@ -30,7 +31,8 @@ typedef enum ZtlSendStatus {
   ZTL_SEND_BAD_REPLY,     /* the reply frames did not add up; refused */
   ZTL_SEND_BROKEN,        /* an earlier failure left the channel out of step */
   ZTL_SEND_OUT_OF_MEMORY, /* the reply's total could not be allocated */
-  ZTL_SEND_SYSTEM_ERROR   /* a kernel object failed; see ztl_channel_last_error */
+  ZTL_SEND_SYSTEM_ERROR,  /* a kernel object failed; see ztl_channel_last_error */
+  ZTL_SEND_INTERRUPTED    /* the cancel flag ended a wait; see ztl_channel_send_blocking */
 } ZtlSendStatus;
 
 /* A reply payload. data is NULL when the reply is empty (length 0); otherwise
@@ -40,8 +42,9 @@ typedef struct ZtlReply {
   size_t length;
 } ZtlReply;
 
-/* Runs the prologue: finds the channel number (through the external handshake
- * when the announcement holds 0) and opens the channel's objects. */
+/* Runs the prologue: finds the channel number (the channel variable the host
+ * set when it started this process, else the announcement, through the
+ * external handshake when that holds 0) and opens the channel's objects. */
 ZtlConnectStatus ztl_channel_connect(void);
 const char* ztl_connect_line(ZtlConnectStatus status);
 const char* ztl_connect_message(ZtlConnectStatus status);
@@ -49,6 +52,22 @@ const char* ztl_connect_message(ZtlConnectStatus status);
 /* Sends one request and waits for its whole reply. */
 ZtlSendStatus ztl_channel_send(uint32_t code, uint32_t value, const void* payload,
                                size_t length, ZtlReply* reply);
+/* How a wait that goes on is run. run calls body(arg) with whatever the
+ * caller must give up meanwhile (the interpreter's lock) and returns what body
+ * returns, or NULL when it could not call it (the caller is being
+ * interrupted). While body runs, *cancel turning nonzero (set from another
+ * thread) ends the wait soon. Either may be NULL. */
+typedef struct ZtlBlocking {
+  void* (*run)(void* (*body)(void*), void* arg, void* context);
+  void* context;
+  const int* cancel;
+} ZtlBlocking;
+
+/* As ztl_channel_send, with blocking for the waits that go on. A cancelled
+ * wait gives ZTL_SEND_INTERRUPTED; when the request was under way, the channel
+ * is broken from then on. */
+ZtlSendStatus ztl_channel_send_blocking(uint32_t code, uint32_t value, const void* payload, size_t length,
+                                        ZtlReply* reply, const ZtlBlocking* blocking);
 void ztl_reply_free(ZtlReply* reply);
 
 /* The text of the last failure of ztl_channel_send (for every status but OK). */

@@ -1,6 +1,8 @@
 /* The typed request helpers on which every method is built. */
 #include "request_helpers.h"
 
+#include <ruby/thread.h>
+
 #include "conversions.h"
 #include "wrappers.h"
 #include "ztl.h"
@@ -10,9 +12,32 @@ static void raise_send_failure(ZtlSendStatus status) {
   rb_raise(ztl_eError, "%s", ztl_channel_last_error());
 }
 
+/* A request whose wait goes on gives up the interpreter's lock for the rest
+ * of it, so that signals and Thread#raise are not held up by a host that is
+ * slow or stuck: the unblocking function raises the cancel flag, and the
+ * client's waits look at it between their slices. */
+static void cancel_request(void* cancel) { __atomic_store_n((int*)cancel, 1, __ATOMIC_RELEASE); }
+
+/* Called from inside the client's C++ frames: nothing here may raise, so the
+ * interrupts are not checked on the way out (the caller does that once the
+ * client has returned), and the unblocking function, which only stores a
+ * flag, is declared safe in a signal handler (else the interpreter would run
+ * a helper thread that it joins, raising, on the way out). */
+static void* run_without_gvl(void* (*body)(void*), void* arg, void* cancel) {
+  return rb_nogvl(body, arg, cancel_request, cancel, RB_NOGVL_INTR_FAIL | RB_NOGVL_UBF_ASYNC_SAFE);
+}
+
 ZtlReply ztl_send(uint32_t code, uint32_t value, const void* payload, size_t length) {
+  int cancel = 0;
+  const ZtlBlocking blocking = {run_without_gvl, &cancel, &cancel};
   ZtlReply reply;
-  const ZtlSendStatus status = ztl_channel_send(code, value, payload, length, &reply);
+  const ZtlSendStatus status = ztl_channel_send_blocking(code, value, payload, length, &reply, &blocking);
+  if (status == ZTL_SEND_INTERRUPTED) {
+    /* Raises Interrupt, SignalException... as the interpreter would; a trap
+     * handler that returns leaves this request failed. */
+    rb_thread_check_ints();
+    raise_send_failure(status);
+  }
   /* Without a channel nothing is sent and every helper gives its default. */
   if (status != ZTL_SEND_OK && status != ZTL_SEND_NOT_CONNECTED) raise_send_failure(status);
   return reply;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <new>
 #include <pthread.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace platform {
@@ -64,10 +65,30 @@ NamedMutex::~NamedMutex() {
 
 bool NamedMutex::lock() {
   MutexState& state = state_of(*object_);
-  int result = ::pthread_mutex_lock(&state.mutex);
-  bool abandoned = result == EOWNERDEAD;
-  if (abandoned) result = ::pthread_mutex_consistent(&state.mutex);
-  if (result != 0) throw SystemError("lock the named mutex " + object_->name(), result);
+  return take(::pthread_mutex_lock(&state.mutex));
+}
+
+std::optional<bool> NamedMutex::try_lock_for(std::chrono::milliseconds timeout) {
+  MutexState& state = state_of(*object_);
+  timespec until{};
+  ::clock_gettime(CLOCK_REALTIME, &until);
+  const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(timeout).count();
+  until.tv_sec += static_cast<time_t>(ns / 1000000000);
+  until.tv_nsec += static_cast<long>(ns % 1000000000);
+  if (until.tv_nsec >= 1000000000) {
+    until.tv_sec += 1;
+    until.tv_nsec -= 1000000000;
+  }
+  const int result = ::pthread_mutex_timedlock(&state.mutex, &until);
+  if (result == ETIMEDOUT) return std::nullopt;
+  return take(result);
+}
+
+bool NamedMutex::take(int lock_result) {
+  MutexState& state = state_of(*object_);
+  bool abandoned = lock_result == EOWNERDEAD;
+  if (abandoned) lock_result = ::pthread_mutex_consistent(&state.mutex);
+  if (lock_result != 0) throw SystemError("lock the named mutex " + object_->name(), lock_result);
   state.owner.store(::getpid(), std::memory_order_release);
   return abandoned;
 }

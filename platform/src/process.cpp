@@ -115,6 +115,7 @@ ChildProcess ChildProcess::start(std::string_view command_line, const StartOptio
   spec.argv = arguments_to_run(command_line);
   spec.directory = options.directory;
   spec.end_with_parent = options.end_with_parent;
+  spec.environment = options.environment;
   if (options.capture) {
     if (options.capture->fd() < 0) throw SystemError("start process: the pipe is closed", EBADF);
     spec.stdin_fd = detail::kNullDevice;

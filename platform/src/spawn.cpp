@@ -2,9 +2,11 @@
 
 #include <cerrno>
 #include <csignal>
+#include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
+#include <string_view>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/stat.h>
@@ -105,8 +107,8 @@ void stream_in_child(int source, int target, int report_fd) {
   if (::dup2(source, target) < 0) fail_in_child(report_fd, errno);
 }
 
-[[noreturn]] void run_child(const SpawnSpec& spec, const char* program, char* const* argv, int report_fd,
-                            pid_t parent) {
+[[noreturn]] void run_child(const SpawnSpec& spec, const char* program, char* const* argv,
+                            char* const* envp, int report_fd, pid_t parent) {
   if (report_fd <= STDERR_FILENO) {  // the parent ran without a standard stream: keep clear of them
     report_fd = ::fcntl(report_fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
     if (report_fd < 0) ::_exit(127);
@@ -129,7 +131,7 @@ void stream_in_child(int source, int target, int report_fd) {
   if (report_fd > STDERR_FILENO + 1) ::close_range(STDERR_FILENO + 1, static_cast<unsigned>(report_fd) - 1, 0);
   ::close_range(static_cast<unsigned>(report_fd) + 1, ~0U, 0);
   if (!spec.directory.empty() && ::chdir(spec.directory.c_str()) != 0) fail_in_child(report_fd, errno);
-  ::execve(program, argv, environ);
+  ::execve(program, argv, envp);
   fail_in_child(report_fd, errno);
 }
 
@@ -144,7 +146,7 @@ int read_child_report(int report_fd) {
   return got == static_cast<ssize_t>(sizeof error) ? error : 0;
 }
 
-pid_t fork_ending_with_parent(const SpawnSpec& spec, std::vector<char*>& argv) {
+pid_t fork_ending_with_parent(const SpawnSpec& spec, std::vector<char*>& argv, std::vector<char*>& envp) {
   // Everything that allocates happens here, before the fork.
   const std::optional<std::string> program = find_program(spec.argv.front());
   if (!program) throw SystemError("start process " + spec.argv.front(), ENOENT);
@@ -152,7 +154,7 @@ pid_t fork_ending_with_parent(const SpawnSpec& spec, std::vector<char*>& argv) {
   if (::pipe2(report, O_CLOEXEC) != 0) throw_errno("prepare process start");
   const pid_t parent = ::getpid();
   const pid_t pid = ::fork();
-  if (pid == 0) run_child(spec, program->c_str(), argv.data(), report[1], parent);
+  if (pid == 0) run_child(spec, program->c_str(), argv.data(), envp.data(), report[1], parent);
   const int fork_error = errno;
   ::close(report[1]);
   const int child_error = pid < 0 ? 0 : read_child_report(report[0]);
@@ -166,7 +168,7 @@ pid_t fork_ending_with_parent(const SpawnSpec& spec, std::vector<char*>& argv) {
   return pid;
 }
 
-pid_t posix_spawn_child(const SpawnSpec& spec, std::vector<char*>& argv) {
+pid_t posix_spawn_child(const SpawnSpec& spec, std::vector<char*>& argv, std::vector<char*>& envp) {
   SpawnSetup setup;
   setup.stream(spec.stdin_fd, STDIN_FILENO);
   setup.stream(spec.stdout_fd, STDOUT_FILENO);
@@ -174,9 +176,27 @@ pid_t posix_spawn_child(const SpawnSpec& spec, std::vector<char*>& argv) {
   setup.finish(spec);
   pid_t pid = -1;
   // glibc reports a failed exec (or chdir) here and reaps that child itself.
-  int rc = posix_spawnp(&pid, argv[0], setup.actions(), setup.attributes(), argv.data(), environ);
+  int rc = posix_spawnp(&pid, argv[0], setup.actions(), setup.attributes(), argv.data(), envp.data());
   if (rc != 0) throw SystemError("start process " + spec.argv.front(), rc);
   return pid;
+}
+
+// This process's environment with the spec's entries put over it. The child's
+// variables are set here rather than with setenv, which would race with other
+// threads reading the environment and leak into every later child.
+std::vector<char*> child_environment(const SpawnSpec& spec) {
+  std::vector<char*> envp;
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    const std::string_view inherited(*entry);
+    const std::string_view name = inherited.substr(0, inherited.find('='));
+    const bool replaced = std::any_of(spec.environment.begin(), spec.environment.end(), [&](const std::string& own) {
+      return own.size() > name.size() && own.compare(0, name.size(), name) == 0 && own[name.size()] == '=';
+    });
+    if (!replaced) envp.push_back(*entry);
+  }
+  for (const std::string& own : spec.environment) envp.push_back(const_cast<char*>(own.c_str()));
+  envp.push_back(nullptr);
+  return envp;
 }
 
 }  // namespace
@@ -189,7 +209,9 @@ Spawned spawn(const SpawnSpec& spec) {
   argv.reserve(spec.argv.size() + 1);
   for (const std::string& argument : spec.argv) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
-  const pid_t pid = spec.end_with_parent ? fork_ending_with_parent(spec, argv) : posix_spawn_child(spec, argv);
+  std::vector<char*> envp = child_environment(spec);
+  const pid_t pid =
+      spec.end_with_parent ? fork_ending_with_parent(spec, argv, envp) : posix_spawn_child(spec, argv, envp);
 
   int pidfd = open_pidfd(pid);
   if (pidfd < 0) {

@@ -27,6 +27,8 @@ struct SpawnSpec {
   // Killed when the calling thread ends (with it, the process): started by
   // fork and exec, for posix_spawn cannot ask for the parent-death signal.
   bool end_with_parent = false;
+  // "NAME=value" entries that replace or add to the inherited environment.
+  std::vector<std::string> environment;
 };
 
 struct Spawned {

@@ -7,8 +7,10 @@
 #include <charconv>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <unistd.h>
 
@@ -17,6 +19,7 @@
 #include <platform/paths.h>
 #include <platform/process.h>
 #include <platform/prompt.h>
+#include <ztl/channel.h>
 
 #include "channel/channel_error.h"
 #include "channel/comm_to_ruby.h"
@@ -80,6 +83,7 @@ void NamingTheScriptOnChannelError(const std::string& script_path, Run&& run) {
   }
 }
 
+
 }  // namespace
 
 bool FlagFromText(const char* text) {
@@ -99,14 +103,12 @@ std::string ScriptFromParameter(std::string_view script_file, const std::string&
 }
 
 // The channel object of the run in progress: created before the script
-// starts (which announces the channel), made the current channel, and freed
-// on every way out.
+// starts (which announces the channel on a station and names it in the
+// environment), made the current channel, and freed on every way out.
 class TScriptlink::ChannelScope {
  public:
-  explicit ChannelScope(TScriptlink& owner) : owner_(owner) {
-    const platform::NamedMapping* announcement = owner.AnnouncementMapping();
-    if (announcement == nullptr) throw ChannelError(kCannotOpenSharedMemory);
-    channel_ = std::make_unique<TCommToRuby>(ChannelNumber(), *announcement, HandlerEnv{&Host(), {}, {}});
+  explicit ChannelScope(TScriptlink& owner)
+      : owner_(owner), channel_(MakeChannel(owner)) {
     channel_->interpreter = "ruby";
     owner_.current_channel_ = channel_.get();
   }
@@ -120,6 +122,12 @@ class TScriptlink::ChannelScope {
   void Close() { channel_->Close(); }
 
  private:
+  static std::unique_ptr<TCommToRuby> MakeChannel(const TScriptlink& owner) {
+    const platform::NamedMapping* announcement = owner.AnnouncementMapping();
+    if (owner.IsStation() && announcement == nullptr) throw ChannelError(kCannotOpenSharedMemory);
+    return TCommToRuby::CreateFresh(ChannelNumber(), announcement, HandlerEnv{&Host(), {}, {}});
+  }
+
   TScriptlink& owner_;
   std::unique_ptr<TCommToRuby> channel_;
 };

@@ -1,5 +1,6 @@
 #include "scriptlink.h"
 
+#include <cstdio>
 #include <exception>
 #include <string>
 
@@ -34,9 +35,26 @@ std::optional<platform::NamedMapping> CreateAnnouncementMapping() {
   }
 }
 
+std::optional<TStationClaim> ClaimStation() {
+  try {
+    TStationClaim claim = TStationClaim::Claim();
+    if (!claim.held()) {
+      std::fprintf(stderr,
+                   "Scriptlink: another host (process %d) is the station of this namespace; this one serves only "
+                   "the scripts it starts\n",
+                   static_cast<int>(claim.holder()));
+    }
+    return claim;
+  } catch (const std::exception& error) {
+    ReportError(std::string("The station could not be claimed: ") + error.what());
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
-TScriptlink::TScriptlink(bool station) : commands_(TCommandArray::WithBuiltins()) {
+TScriptlink::TScriptlink(bool station)
+    : commands_(TCommandArray::WithBuiltins()), station_claim_(station ? ClaimStation() : std::nullopt) {
   LoadUserCommands(commands_);
   // The notify window comes before the wait thread: the thread is given the
   // window it posts to, so the window must exist when the first script knocks.
@@ -49,7 +67,8 @@ TScriptlink::TScriptlink(bool station) : commands_(TCommandArray::WithBuiltins()
       ReportError(error.what());
     }
   });
-  if (station) wait_thread_ = std::make_unique<TWaitThread>(notify_window_->handle());
+  if (!IsStation()) return;
+  wait_thread_ = std::make_unique<TWaitThread>(notify_window_->handle());
   announcement_ = CreateAnnouncementMapping();
 }
 
@@ -58,6 +77,7 @@ TScriptlink::~TScriptlink() {
   // close the announcement mapping, free the notify window.
   wait_thread_.reset();
   announcement_.reset();
+  station_claim_.reset();
   notify_window_.reset();
 }
 

@@ -10,6 +10,7 @@
 #include <platform/named_mapping.h>
 #include <zentrella/plugin_abi.h>
 
+#include "channel/station_claim.h"
 #include "channel/wait_thread.h"
 #include "command_table.h"
 #include "notify_window.h"
@@ -21,8 +22,10 @@ class TCommToRuby;
 
 class TScriptlink {
  public:
-  // station: whether the host reported itself as the station (then external
-  // scripts can connect through the wait thread).
+  // station: whether the host reported itself as the station. It becomes one
+  // (external scripts can connect through the wait thread) unless a live host
+  // of the namespace is the station already; then it says so on stderr and
+  // serves only the scripts it starts.
   explicit TScriptlink(bool station);
   ~TScriptlink();
   TScriptlink(const TScriptlink&) = delete;
@@ -43,6 +46,7 @@ class TScriptlink {
   bool Busy() const noexcept { return busy_; }
   // Null unless the host is the station.
   TWaitThread* WaitThread() const noexcept { return wait_thread_.get(); }
+  bool IsStation() const noexcept { return station_claim_ && station_claim_->held(); }
   TNotifyWindowForm& NotifyWindow() const noexcept { return *notify_window_; }
 
   // Called on the main thread when the notify window receives the
@@ -50,8 +54,9 @@ class TScriptlink {
   void ServeExternalScript();
   // The channel object of the run in progress, or null.
   TCommToRuby* CurrentChannel() const noexcept { return current_channel_; }
-  // Null when the mapping could not be made at start-up; a run that needs it
-  // reports that.
+  // Null unless the host is the station (only the station announces its
+  // channels), or when the mapping could not be made at start-up; a run of the
+  // station reports that.
   const platform::NamedMapping* AnnouncementMapping() const noexcept {
     return announcement_ ? &*announcement_ : nullptr;
   }
@@ -65,6 +70,7 @@ class TScriptlink {
   void AskToTerminateRunningScript();
 
   TCommandArray commands_;
+  std::optional<TStationClaim> station_claim_;
   std::unique_ptr<TWaitThread> wait_thread_;
   bool busy_ = false;
   std::optional<platform::NamedMapping> announcement_;

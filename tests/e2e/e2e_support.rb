@@ -109,6 +109,8 @@ module E2E
     def environment
       {
         "ZTL_NAMESPACE" => @namespace,
+        # A test run from inside a host's run must not hand that host's channel on.
+        "ZTL_CHANNEL" => nil,
         "ZTL_CLIPBOARD_FILE" => clipboard_file,
         "ZTL_SHELL_OPEN_LOG" => shell_log_file,
         "ZTL_PROMPT_ANSWERS" => @answers_file,

@@ -7,7 +7,9 @@
 //                       --number N --replies FILE --log FILE [--default LINE]
 //
 // Reply lines: "empty", "words W...", "text T", "hex H", "fill N", "echo",
-// "die" (exit without replying), "frames T C L [T C L...]" (raw headers).
+// "die" (exit without replying), "frames T C L [T C L...]" (raw headers),
+// "hang" (never reply), "close" (close the channel as a station does after
+// its script, and stay alive).
 #include <platform/named_event.h>
 #include <platform/named_mapping.h>
 #include <platform/named_mutex.h>
@@ -116,10 +118,17 @@ struct Channel {
   }
 };
 
+ZtlChannelControl& control(const Channel& c) {
+  return *reinterpret_cast<ZtlChannelControl*>(c.view.data() + ZTL_CHANNEL_CONTROL_OFFSET);
+}
+
 Channel make_channel(std::uint32_t number) {
   auto mapping = platform::NamedMapping::create_or_open(name_for(ZTL_CHANNEL_MAPPING_PREFIX, number),
-                                                         ZTL_CHANNEL_MAPPING_SIZE);
+                                                         ZTL_CHANNEL_OBJECT_SIZE);
   auto view = mapping.view();
+  auto* block = reinterpret_cast<ZtlChannelControl*>(view.data() + ZTL_CHANNEL_CONTROL_OFFSET);
+  block->host_pid = static_cast<std::uint32_t>(getpid());
+  __atomic_store_n(&block->state, ZTL_CHANNEL_OPEN, __ATOMIC_SEQ_CST);
   return Channel{std::move(mapping), std::move(view),
                  platform::NamedEvent::create_or_open(name_for(ZTL_HOST_EVENT_PREFIX, number)),
                  platform::NamedEvent::create_or_open(name_for(ZTL_CLIENT_EVENT_PREFIX, number)),
@@ -212,6 +221,14 @@ void answer(Channel& c, const ZtlFrameHeader& request, const Bytes& payload, con
   if (kind == "die") {
     log.line("died");
     std::_Exit(0);
+  } else if (kind == "hang") {
+    log.line("hanging");
+    for (;;) pause();
+  } else if (kind == "close") {
+    __atomic_store_n(&control(c).state, ZTL_CHANNEL_CLOSED, __ATOMIC_SEQ_CST);
+    c.host.set();
+    log.line("closed");
+    for (;;) pause();
   } else if (kind == "words") {
     std::int64_t w;
     while (fields >> w) {

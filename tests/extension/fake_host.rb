@@ -77,9 +77,9 @@ module FakeHostSupport
     "ztl-test-#{Process.pid}-#{SecureRandom.hex(4)}"
   end
 
-  # Starts a fake host in a fresh namespace; stopped after the test.
-  def fake_host(**options)
-    host = FakeHost.new(new_namespace, **options)
+  # Starts a fake host, in a fresh namespace unless one is given; stopped after the test.
+  def fake_host(namespace: new_namespace, **options)
+    host = FakeHost.new(namespace, **options)
     (@hosts ||= []) << host
     host
   end
@@ -94,7 +94,8 @@ module FakeHostSupport
   def run_script(code, namespace:, require_ztl: true, env: {})
     script = PRELUDE + (require_ztl ? "require 'ztl'\ninclude Ztl\n" : "") + code
     Timeout.timeout(HANG_GUARD) do
-      Open3.capture3({ "ZTL_NAMESPACE" => namespace }.merge(env), RbConfig.ruby, "-I", STAGE, "-e", script)
+      Open3.capture3({ "ZTL_NAMESPACE" => namespace, "ZTL_CHANNEL" => nil }.merge(env), RbConfig.ruby, "-I", STAGE,
+                     "-e", script)
     end
   end
 

@@ -78,4 +78,83 @@ class TestChannel < Minitest::Test
     RUBY
     assert_equal "ERR RuntimeError: Out of Memory\n31002\n", out
   end
+
+  # A station outlives its channels: a closed channel must end the wait of a
+  # client, not only the end of the host process.
+  def test_a_host_that_closes_the_channel_while_it_lives
+    host = fake_host(replies: ["words 31002", "close"])
+    started = Process.clock_gettime(Process::CLOCK_MONOTONIC)
+    out = run_ok("show { ztl_version }\nshow { ztl_current_item }\nshow { ztl_version }", host)
+    assert_equal "31002\nERR Ztl::Error: Zentrella has gone away\nERR Ztl::Error: Zentrella has gone away\n", out
+    assert_operator Process.clock_gettime(Process::CLOCK_MONOTONIC) - started, :<, 5
+    assert_equal 2, host.requests.size
+  end
+
+  def start_stuck_script(host, code)
+    reader, writer = IO.pipe
+    pid = Process.spawn({ "ZTL_NAMESPACE" => host.namespace, "ZTL_CHANNEL" => nil }, RbConfig.ruby, "-I", STAGE,
+                        "-e", PRELUDE + "require 'ztl'\ninclude Ztl\n$stdout.sync = true\n" + code, out: writer)
+    writer.close
+    Timeout.timeout(HANG_GUARD) { sleep 0.01 until host.log_lines.include?("hanging") }
+    [pid, reader]
+  end
+
+  def ended_within(pid, seconds)
+    deadline = Process.clock_gettime(Process::CLOCK_MONOTONIC) + seconds
+    loop do
+      done, status = Process.wait2(pid, Process::WNOHANG)
+      return status if done
+      if Process.clock_gettime(Process::CLOCK_MONOTONIC) > deadline
+        Process.kill(:KILL, pid)
+        Process.wait(pid)
+        return nil
+      end
+      sleep 0.01
+    end
+  end
+
+  def test_a_request_the_host_never_answers_ends_on_the_interpreters_signals
+    %w[INT TERM].each do |name|
+      host = fake_host(replies: ["hang"])
+      pid, reader = start_stuck_script(host, "ztl_version\nputs 'answered'")
+      Process.kill(name, pid)
+      status = ended_within(pid, 3)
+      refute_nil status, "#{name}: the script did not end"
+      assert_equal Signal.list.fetch(name), status.termsig, "#{name}: #{status.inspect}"
+      assert_equal "", reader.read
+    end
+  end
+
+  # Interrupted in the middle of an exchange, the channel is out of step: what
+  # follows fails rather than reading what the host writes late.
+  def test_an_interrupted_request_breaks_the_channel
+    host = fake_host(replies: ["hang"])
+    pid, reader = start_stuck_script(host, <<~RUBY)
+      show { ztl_version }
+      show { ztl_version }
+    RUBY
+    Process.kill(:INT, pid)
+    status = ended_within(pid, 3)
+    refute_nil status, "the script did not end"
+    assert status.success?, status.inspect
+    assert_equal "ERR Interrupt: \nERR Ztl::Error: Connection to Zentrella is broken\n", reader.read
+    assert_equal 1, host.requests.size
+  end
+
+  # A request that waits long gives up the interpreter's lock: other threads
+  # run, and Thread#kill ends the waiting one.
+  def test_other_threads_run_while_a_request_waits_and_can_end_it
+    host = fake_host(replies: ["hang"])
+    pid, reader = start_stuck_script(host, <<~RUBY)
+      waiting = Thread.new { ztl_version }
+      sleep 0.2
+      puts "main runs"
+      waiting.kill
+      puts(waiting.join(2) ? "ended" : "still waiting")
+      show { ztl_version }
+    RUBY
+    status = ended_within(pid, 5)
+    refute_nil status, "the script did not end"
+    assert_equal "main runs\nended\nERR Ztl::Error: Connection to Zentrella is broken\n", reader.read
+  end
 end

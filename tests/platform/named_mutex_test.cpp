@@ -2,7 +2,9 @@
 #include "platform/named_mutex.h"
 #include "test_support.h"
 
+#include <chrono>
 #include <csignal>
+#include <optional>
 #include <sched.h>
 
 namespace platform {
@@ -80,4 +82,30 @@ TEST(NamedMutex, ClosingWhileLockedReleasesTheLockForTheOthers) {
 }
 
 }  // namespace
+// A timed lock gives up while another process holds the lock, takes it once
+// free, and is told of an owner that died holding it.
+TEST(NamedMutex, TimedLockGivesUpTakesAndHearsOfADeadOwner) {
+  ScopedNamespace ns;
+  auto mutex = NamedMutex::create_or_open("MUTEX_TEST");
+  test::ReadyPipe ready;
+  pid_t child = test::start_child([&] {
+    auto own = NamedMutex::open("MUTEX_TEST");
+    own.lock();
+    ready.signal();
+    ::pause();
+    return 0;
+  });
+  ASSERT_TRUE(ready.wait());
+  const auto before = std::chrono::steady_clock::now();
+  EXPECT_FALSE(mutex.try_lock_for(std::chrono::milliseconds(60)).has_value());
+  EXPECT_GE(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(50));
+  ::kill(child, SIGKILL);
+  EXPECT_EQ(test::wait_child(child), 128 + SIGKILL);
+  EXPECT_EQ(mutex.try_lock_for(std::chrono::milliseconds(1000)), std::optional<bool>(true));
+  EXPECT_EQ(mutex.owner_pid(), ::getpid());
+  mutex.unlock();
+  EXPECT_EQ(mutex.try_lock_for(std::chrono::milliseconds(0)), std::optional<bool>(false));
+  mutex.unlock();
+}
+
 }  // namespace platform

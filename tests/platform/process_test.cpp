@@ -258,6 +258,7 @@ TEST(CurrentProcess, ChildSeesOurIdAndExecutable) {
   EXPECT_TRUE(std::filesystem::equivalent(path, "/proc/self/exe"));
 }
 
+
 }  // namespace
 }  // namespace platform
 
@@ -353,6 +354,24 @@ TEST(ChildProcess, EndingWithItsParentKeepsEveryOtherPromise) {
   StartOptions nowhere = tied;
   nowhere.directory = "/no/such/folder";
   EXPECT_THROW(ChildProcess::start("true", nowhere), SystemError);
+}
+
+// A child's own variables reach it (and what it starts) by either way of
+// starting, replace an inherited one of the same name, and never leak into
+// this process's environment or the next child's.
+TEST(ChildProcess, GetsItsOwnVariablesWithoutChangingOurs) {
+  ::setenv("ZTL_TEST_INHERITED", "ours", 1);
+  const std::string show = R"(sh -c "echo $ZTL_TEST_INHERITED/$ZTL_TEST_OWN; sh -c 'echo $ZTL_TEST_OWN'")";
+  for (bool tied : {false, true}) {
+    StartOptions options;
+    options.end_with_parent = tied;
+    options.environment = {"ZTL_TEST_INHERITED=theirs", "ZTL_TEST_OWN=7"};
+    EXPECT_EQ(run_captured(show, options).output, "theirs/7\n7\n") << "tied " << tied;
+    EXPECT_STREQ(std::getenv("ZTL_TEST_INHERITED"), "ours");
+    EXPECT_EQ(std::getenv("ZTL_TEST_OWN"), nullptr);
+    EXPECT_EQ(run_captured(show).output, "ours/\n\n");
+  }
+  ::unsetenv("ZTL_TEST_INHERITED");
 }
 
 }  // namespace

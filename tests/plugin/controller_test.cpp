@@ -5,6 +5,11 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <platform/named_mapping.h>
+#include <ztl/channel.h>
 
 #include "command_file.h"
 #include "help_launcher.h"
@@ -33,6 +38,19 @@ class ScriptedDialog : public CommandListDialog {
   bool NeedsRestart() const override { return restart; }
 };
 
+// The station claim as another host would see it.
+struct StationClaimWord {
+  platform::NamedMapping mapping =
+      platform::NamedMapping::create_or_open(ZTL_STATION_MAPPING_NAME, ZTL_STATION_MAPPING_SIZE);
+  platform::MappedView view = mapping.view();
+  void Write(std::uint32_t pid) { std::memcpy(view.data(), &pid, sizeof pid); }
+  std::uint32_t Read() const {
+    std::uint32_t pid = 0;
+    std::memcpy(&pid, view.data(), sizeof pid);
+    return pid;
+  }
+};
+
 class ControllerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -55,15 +73,47 @@ TEST_F(ControllerTest, TableHoldsTheBuiltinsThenTheFile) {
   EXPECT_EQ(controller.Commands()[3].Caption(), "b");
   EXPECT_EQ(controller.FindCommand(11)->Caption(), "b");
   EXPECT_FALSE(controller.Busy());
-  EXPECT_NE(controller.AnnouncementMapping(), nullptr);
+  EXPECT_EQ(controller.AnnouncementMapping(), nullptr) << "only a station announces its channels";
   EXPECT_EQ(controller.WaitThread(), nullptr) << "only a station waits for external scripts";
+  EXPECT_FALSE(controller.IsStation());
 }
 
 TEST_F(ControllerTest, AStationWaitsForExternalScriptsAndStopsAtShutDown) {
   auto controller = std::make_unique<TScriptlink>(true);
+  EXPECT_TRUE(controller->IsStation());
   EXPECT_NE(controller->WaitThread(), nullptr);
+  EXPECT_NE(controller->AnnouncementMapping(), nullptr);
   EXPECT_NE(controller->NotifyWindow().handle(), 0u);
+  EXPECT_EQ(TStationClaim::CurrentStation(), ::getpid());
   controller.reset();  // joins the thread; a hang here fails the test's time-out
+  EXPECT_EQ(TStationClaim::CurrentStation(), 0) << "the claim is given back";
+}
+
+// Another live process holds the claim: this host runs its own scripts only.
+TEST_F(ControllerTest, AHostDoesNotTakeTheStationOfALiveHost) {
+  StationClaimWord claim;
+  claim.Write(static_cast<std::uint32_t>(::getppid()));
+  TScriptlink controller(true);
+  EXPECT_FALSE(controller.IsStation());
+  EXPECT_EQ(controller.WaitThread(), nullptr);
+  EXPECT_EQ(controller.AnnouncementMapping(), nullptr);
+  EXPECT_EQ(claim.Read(), static_cast<std::uint32_t>(::getppid()));
+}
+
+TEST_F(ControllerTest, AHostTakesOverTheClaimOfAStationThatEnded) {
+  const pid_t ended = ::fork();
+  if (ended == 0) ::_exit(0);
+  ASSERT_GT(ended, 0);
+  ::waitpid(ended, nullptr, 0);
+  StationClaimWord claim;
+  claim.Write(static_cast<std::uint32_t>(ended));
+  {
+    TScriptlink controller(true);
+    EXPECT_TRUE(controller.IsStation());
+    EXPECT_NE(controller.WaitThread(), nullptr);
+    EXPECT_EQ(claim.Read(), static_cast<std::uint32_t>(::getpid()));
+  }
+  EXPECT_EQ(claim.Read(), 0u);
 }
 
 TEST_F(ControllerTest, CancelledEditChangesNothing) {

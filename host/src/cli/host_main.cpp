@@ -5,8 +5,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include <platform/atomic_file.h>
@@ -14,10 +16,13 @@
 #include <platform/codepage.h>
 #include <platform/file_version.h>
 #include <platform/message_queue.h>
+#include <platform/named_mapping.h>
 #include <platform/orphaned_objects.h>
 #include <platform/paths.h>
 #include <platform/process.h>
 #include <platform/prompt.h>
+
+#include <ztl/channel.h>
 
 #include "cli/options.h"
 #include "cli/plugin_host.h"
@@ -156,7 +161,20 @@ void run_script(const PluginHost& plugin, const RunOptions& run) {
   plugin.entry().Execute(0, &params);
 }
 
+// The plug-in claims the station of the namespace for a host that is one; a
+// live station claimed it first when the claim names another process.
+pid_t claimed_station() {
+  const auto claim = platform::NamedMapping::try_open(ZTL_STATION_MAPPING_NAME, ZTL_STATION_MAPPING_SIZE);
+  if (!claim) return 0;
+  const platform::MappedView view = claim->view(0, sizeof(std::uint32_t), false);
+  return static_cast<pid_t>(__atomic_load_n(reinterpret_cast<const std::uint32_t*>(view.data()), __ATOMIC_ACQUIRE));
+}
+
 void serve_station() {
+  if (session().station && claimed_station() != platform::current_process_id()) {
+    throw std::runtime_error("another host (process " + std::to_string(claimed_station()) +
+                             ") is the station of this namespace; this one does not serve");
+  }
   std::fprintf(stderr, "zentrella: serving scripts; Ctrl-C ends\n");
   while (!interrupt_requested()) {
     platform::MessageQueue::instance().wait_and_dispatch(std::chrono::milliseconds(100));

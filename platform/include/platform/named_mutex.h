@@ -3,6 +3,7 @@
 // process id is readable by every holder, so a peer can watch whoever is inside.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,12 +26,16 @@ class NamedMutex {
 
   // Returns true when the previous owner died while holding the lock.
   bool lock();
+  // As lock(), but gives up after the time-out: nullopt when not taken.
+  std::optional<bool> try_lock_for(std::chrono::milliseconds timeout);
   void unlock() noexcept;
   // The process that holds the lock now, 0 when it is free.
   pid_t owner_pid() const noexcept;
 
  private:
   explicit NamedMutex(std::unique_ptr<NamedObject> object);
+  // Finishes a lock attempt that returned lock_result (0 or EOWNERDEAD taken).
+  bool take(int lock_result);
   std::unique_ptr<NamedObject> object_;
 };
 

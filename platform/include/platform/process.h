@@ -55,6 +55,9 @@ struct StartOptions {
   // would; start it from the main thread. What it execs keeps this, so a
   // chain of programs that each exec the next ends with us too.
   bool end_with_parent = false;
+  // Variables the child gets on top of (or in place of) this process's own,
+  // "NAME=value"; this process's environment is left as it is.
+  std::vector<std::string> environment;
 };
 
 // A process this process started; it is reaped when the object goes, so no

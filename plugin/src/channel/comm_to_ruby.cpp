@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstring>
 #include <exception>
+#include <unistd.h>
 #include <utility>
 
 #include <platform/stop_request.h>
@@ -30,6 +31,19 @@ auto OrCannotOpen(Make make) {
   } catch (const std::exception&) {
     throw ChannelError(kCannotOpenSharedMemory);
   }
+}
+
+// Numbers tried after the first whose objects are still held from an earlier channel.
+constexpr int kChannelNumberTries = 8;
+
+std::int32_t NextChannelNumber(std::int32_t number) {
+  // Positive and above the small values the announcement never holds.
+  return number >= 0x7ffffffe ? 0x40000000 : number + 1;
+}
+
+bool ProcessAlive(std::uint32_t pid) {
+  const platform::ProcessWatch watch(static_cast<pid_t>(pid));
+  return watch.valid() && !watch.ended();
 }
 
 }  // namespace
@@ -85,7 +99,7 @@ class TCommToRuby::MappingTransport final : public ChannelTransport {
   std::optional<platform::ProcessWatch> watch_;
 };
 
-TCommToRuby::TCommToRuby(std::int32_t channel_number, const platform::NamedMapping& announcement, HandlerEnv env)
+TCommToRuby::TCommToRuby(std::int32_t channel_number, const platform::NamedMapping* announcement, HandlerEnv env)
     : channel_number_(channel_number),
       announcement_(announcement),
       env_(std::move(env)),
@@ -97,17 +111,39 @@ TCommToRuby::TCommToRuby(std::int32_t channel_number, const platform::NamedMappi
       })),
       mapping_(OrCannotOpen([&] {
         return platform::NamedMapping::create_or_open(ChannelObjectName(ZTL_CHANNEL_MAPPING_PREFIX, channel_number),
-                                                      ZTL_CHANNEL_MAPPING_SIZE);
+                                                      ZTL_CHANNEL_OBJECT_SIZE);
       })),
-      view_(OrCannotOpen([&] { return mapping_.view(0, ZTL_CHANNEL_MAPPING_SIZE, true); })),
+      view_(OrCannotOpen([&] { return mapping_.view(0, ZTL_CHANNEL_OBJECT_SIZE, true); })),
       client_lock_(OrCannotOpen([&] {
         return platform::NamedMutex::create_or_open(ChannelObjectName(ZTL_CLIENT_LOCK_PREFIX, channel_number));
       })),
       transport_(std::make_unique<MappingTransport>(*this)),
       channel_(*transport_) {
-  if (view_.size() < ZTL_CHANNEL_MAPPING_SIZE) throw ChannelError(kCannotOpenSharedMemory);
+  if (view_.size() < ZTL_CHANNEL_OBJECT_SIZE) throw ChannelError(kCannotOpenSharedMemory);
+  // A client of an earlier channel on this number still holds its objects: it
+  // would take this channel for the one it joined.
+  ZtlChannelControl& control = Control();
+  if (__atomic_load_n(&control.state, __ATOMIC_SEQ_CST) != ZTL_CHANNEL_FRESH) throw StaleChannelObjects();
+  control.host_pid = static_cast<std::uint32_t>(::getpid());
+  __atomic_store_n(&control.state, ZTL_CHANNEL_OPEN, __ATOMIC_SEQ_CST);
   // Last, so a script that reads N finds every object of the channel in place.
   Announce(static_cast<std::uint32_t>(channel_number));
+}
+
+std::unique_ptr<TCommToRuby> TCommToRuby::CreateFresh(std::int32_t channel_number,
+                                                      const platform::NamedMapping* announcement, HandlerEnv env) {
+  for (int attempt = 1;; ++attempt) {
+    try {
+      return std::make_unique<TCommToRuby>(channel_number, announcement, env);
+    } catch (const StaleChannelObjects&) {
+      if (attempt == kChannelNumberTries) throw;
+      channel_number = NextChannelNumber(channel_number);
+    }
+  }
+}
+
+ZtlChannelControl& TCommToRuby::Control() const noexcept {
+  return *reinterpret_cast<ZtlChannelControl*>(view_.data() + ZTL_CHANNEL_CONTROL_OFFSET);
 }
 
 TCommToRuby::~TCommToRuby() {
@@ -126,6 +162,11 @@ void TCommToRuby::Close() {
   } catch (...) {
     failure = std::current_exception();
   }
+  // After the announcement is withdrawn, so a client that checks both after
+  // opening sees one or the other. The set wakes a client waiting for a reply
+  // that will not come; it looks at the state before it trusts the frame.
+  __atomic_store_n(&Control().state, ZTL_CHANNEL_CLOSED, __ATOMIC_SEQ_CST);
+  host_event_.set();
   if (state_.task_list_remake_pending && env_.host != nullptr) {
     state_.task_list_remake_pending = false;
     RemakeTaskList(*env_.host);
@@ -139,8 +180,9 @@ void TCommToRuby::Close() {
 }
 
 void TCommToRuby::Announce(std::uint32_t value) {
+  if (announcement_ == nullptr) return;
   OrCannotOpen([&] {
-    platform::MappedView view = announcement_.view(0, sizeof value, true);
+    platform::MappedView view = announcement_->view(0, sizeof value, true);
     if (view.size() < sizeof value) throw ChannelError(kCannotOpenSharedMemory);
     std::memcpy(view.data(), &value, sizeof value);
     view.flush(0, sizeof value);
@@ -170,10 +212,12 @@ void TCommToRuby::ServeProcess(pid_t process_id) {
   if (!process) return;
   process_ = std::move(process);
   try {
-    while (process_ && !StopRequested() && !process_->wait(1ms)) {
-      DispatchRequests();
-      ExecMessageProc();
-    }
+    do {
+      while (!StopRequested() && ((process_ && !process_->wait(1ms)) || RegisteredClientAlive())) {
+        DispatchRequests();
+        ExecMessageProc();
+      }
+    } while (!StopRequested() && !CloseIfUnused());
   } catch (const RunStopped&) {
     // A script started outside the host is not ours to end; it learns that
     // the host has gone when it next waits.
@@ -187,6 +231,32 @@ void TCommToRuby::RequestStop() {
 }
 
 bool TCommToRuby::StopRequested() const noexcept { return stop_ || platform::stop_request::raised(); }
+
+// A client registers before it looks at the state, the host marks the state
+// before it looks at the registrations: one of the two sees the other, so a
+// client is either served or sees the channel closed, never left unanswered.
+bool TCommToRuby::CloseIfUnused() {
+  ZtlChannelControl& control = Control();
+  __atomic_store_n(&control.state, ZTL_CHANNEL_CLOSED, __ATOMIC_SEQ_CST);
+  if (!RegisteredClientAlive()) return true;
+  __atomic_store_n(&control.state, ZTL_CHANNEL_OPEN, __ATOMIC_SEQ_CST);
+  return false;
+}
+
+// The served process counts while held; a slot of a client that ended is freed.
+bool TCommToRuby::RegisteredClientAlive() {
+  bool alive = false;
+  for (std::uint32_t& slot : Control().clients) {
+    std::uint32_t pid = __atomic_load_n(&slot, __ATOMIC_SEQ_CST);
+    if (pid == 0) continue;
+    if (ProcessAlive(pid)) {
+      alive = true;
+    } else {
+      __atomic_compare_exchange_n(&slot, &pid, 0u, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
+    }
+  }
+  return alive;
+}
 
 void TCommToRuby::AttachProcess(platform::ProcessHandle process) { process_ = std::move(process); }
 

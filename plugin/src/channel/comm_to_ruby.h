@@ -15,6 +15,9 @@
 #include <platform/named_mutex.h>
 #include <platform/process.h>
 
+#include <ztl/channel.h>
+
+#include "channel/channel_error.h"
 #include "channel/channel_state.h"
 #include "channel/frame_channel.h"
 #include "handlers/request_context.h"
@@ -24,20 +27,38 @@ namespace scriptlink {
 // The name of a per-channel object: the prefix and the decimal channel number.
 std::string ChannelObjectName(const char* prefix, std::int32_t channel_number);
 
+// The objects of a channel number are still held by a client of an earlier
+// channel; the number cannot be used now.
+class StaleChannelObjects : public ChannelError {
+ public:
+  StaleChannelObjects() : ChannelError(kCannotOpenSharedMemory) {}
+};
+
 class TCommToRuby {
  public:
   // Creates channel N: its two events, mapping and view and the client lock,
   // then announces N in the announcement mapping (which must outlive this
-  // object). Throws ChannelError "共有メモリを開けません" when any of it fails.
-  TCommToRuby(std::int32_t channel_number, const platform::NamedMapping& announcement, HandlerEnv env);
+  // object; null: a host that is not the station announces nothing). Throws
+  // ChannelError "共有メモリを開けません" when any of it fails, and
+  // StaleChannelObjects when N's objects are still held from an earlier channel.
+  TCommToRuby(std::int32_t channel_number, const platform::NamedMapping* announcement, HandlerEnv env);
+  TCommToRuby(std::int32_t channel_number, const platform::NamedMapping& announcement, HandlerEnv env)
+      : TCommToRuby(channel_number, &announcement, std::move(env)) {}
+  // A channel on the first of a few numbers from channel_number whose objects
+  // are new: a client that still holds an earlier channel's objects must never
+  // meet the next channel in them.
+  static std::unique_ptr<TCommToRuby> CreateFresh(std::int32_t channel_number,
+                                                  const platform::NamedMapping* announcement, HandlerEnv env);
   TCommToRuby(const TCommToRuby&) = delete;
   TCommToRuby& operator=(const TCommToRuby&) = delete;
   // Runs Close() if it has not run; its failures are lost here, so call Close()
   // to see them.
   ~TCommToRuby();
 
-  // Withdraws the announcement (writes 0), carries out a pending task list
-  // remake and terminates a held script process. Runs once.
+  // Withdraws the announcement (writes 0), marks the channel closed and wakes
+  // a client waiting on it (which then fails rather than waits for ever),
+  // carries out a pending task list remake and terminates a held script
+  // process. Runs once.
   void Close();
 
   // Serves requests until 100 ms pass without one, or a stop is requested
@@ -45,9 +66,10 @@ class TCommToRuby {
   // it, or sent malformed frames) throws ChannelError; a stop requested while
   // an exchange waits on the client throws RunStopped within a second.
   void DispatchRequests();
-  // Serves the process until it ends, TerminateScript drops it or a stop is
-  // requested (then the process is left alone); returns at once when the
-  // process cannot be opened.
+  // Serves the process until it ends or TerminateScript drops it, then as long
+  // as another client registered on the channel lives (a script that joined
+  // it meanwhile); a requested stop ends it at once and leaves the process
+  // alone. Returns at once when the process cannot be opened.
   void ServeProcess(pid_t process_id);
 
   // Asks the run to stop: the dispatcher serves no further request. Thread-safe.
@@ -84,11 +106,16 @@ class TCommToRuby {
   class MappingTransport;
 
   void Announce(std::uint32_t value);
+  ZtlChannelControl& Control() const noexcept;
+  // Marks the channel closed unless a registered client still lives; false
+  // (and the channel open again) when one does.
+  bool CloseIfUnused();
+  bool RegisteredClientAlive();
   void ExecMessageProc();
   pid_t ScriptProcessId() const noexcept;
 
   std::int32_t channel_number_;
-  const platform::NamedMapping& announcement_;
+  const platform::NamedMapping* announcement_;
   HandlerEnv env_;
   platform::NamedEvent host_event_;
   platform::NamedEvent client_event_;

@@ -4,12 +4,14 @@
 #include <chrono>
 #include <exception>
 #include <optional>
+#include <string>
 
 #include <platform/error.h>
 #include <platform/paths.h>
 #include <platform/pipe.h>
 #include <platform/process.h>
 #include <platform/prompt.h>
+#include <ztl/channel.h>
 
 #include "channel/channel_error.h"
 #include "channel/comm_to_ruby.h"
@@ -186,6 +188,9 @@ bool RunScript(TCommToRuby& channel, const std::string& script_path) {
     options.hidden = channel.hide_console;
     // A script the host started must not outlive it, however the host ends.
     options.end_with_parent = true;
+    // The script, and scripts it starts, reach this host's channel whatever
+    // another host writes into the announcement.
+    options.environment.push_back(std::string(ZTL_CHANNEL_ENV "=") + std::to_string(channel.channel_number()));
     child = platform::ChildProcess::start(command_line, options);
   } catch (const platform::SystemError&) {
     Tell(kStartFailed, platform::prompt::Icon::warning);

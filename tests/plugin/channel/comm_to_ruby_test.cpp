@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -289,6 +290,70 @@ TEST_F(CommToRubyTest, AStoppedStationLeavesItsExternalScriptAlone) {
   channel.Close();
   EXPECT_EQ(::waitpid(child, nullptr, WNOHANG), 0) << "the script was not ended";
   EndClient(child);
+}
+
+ZtlChannelControl Control(std::int32_t number) {
+  const platform::NamedMapping mapping = platform::NamedMapping::open(
+      ChannelObjectName(ZTL_CHANNEL_MAPPING_PREFIX, number), ZTL_CHANNEL_OBJECT_SIZE);
+  ZtlChannelControl control{};
+  std::memcpy(&control, mapping.view().data() + ZTL_CHANNEL_CONTROL_OFFSET, sizeof control);
+  return control;
+}
+
+// A client still holding the objects of the last channel must never find the
+// next channel in them: it would take the new channel for the closed one.
+TEST_F(CommToRubyTest, ANewChannelNeverReusesObjectsAClientStillHolds) {
+  std::optional<Client> stale;
+  {
+    auto first = TCommToRuby::CreateFresh(kChannel, &announcement, channel_test::FakeEnv());
+    EXPECT_EQ(first->channel_number(), kChannel);
+    EXPECT_EQ(Control(kChannel).state, ZTL_CHANNEL_OPEN);
+    EXPECT_EQ(Control(kChannel).host_pid, static_cast<std::uint32_t>(::getpid()));
+    stale.emplace();
+    first->Close();
+    EXPECT_EQ(Control(kChannel).state, ZTL_CHANNEL_CLOSED);
+    EXPECT_EQ(stale->host.wait(0ms), platform::WaitResult::signaled) << "a waiting client is woken";
+  }
+  auto second = TCommToRuby::CreateFresh(kChannel, &announcement, channel_test::FakeEnv());
+  EXPECT_NE(second->channel_number(), kChannel);
+  EXPECT_EQ(Announced(), static_cast<std::uint32_t>(second->channel_number()));
+  EXPECT_EQ(Control(second->channel_number()).state, ZTL_CHANNEL_OPEN);
+  EXPECT_EQ(Control(kChannel).state, ZTL_CHANNEL_CLOSED) << "the stale client's objects are left alone";
+}
+
+TEST_F(CommToRubyTest, AHostThatIsNotTheStationAnnouncesNothing) {
+  TCommToRuby channel(kChannel, nullptr, channel_test::FakeEnv());
+  EXPECT_EQ(Announced(), 0u);
+  EXPECT_EQ(Control(kChannel).state, ZTL_CHANNEL_OPEN);
+  channel.Close();
+  EXPECT_EQ(Control(kChannel).state, ZTL_CHANNEL_CLOSED);
+}
+
+// A client that joined the channel of the served script is served until it
+// ends, though the served script ended first.
+TEST_F(CommToRubyTest, ServeProcessServesARegisteredClientToItsEnd) {
+  Fake().version_high = (2u << 16) | 5u;
+  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  const pid_t served = Fork([] { return 0; });
+  const pid_t joined = Fork([] {
+    Client client;
+    ::usleep(400000);  // the served script has ended meanwhile
+    client.lock.lock();
+    client.Send({ZTL_REQ_HOST_VERSION, 0, 0, 0, 1}, nullptr);
+    if (!client.AwaitHost()) return 1;
+    return Control(kChannel).state == ZTL_CHANNEL_OPEN ? 0 : 2;
+  });
+  {  // registered as the extension does after opening the channel
+    const platform::NamedMapping mapping = platform::NamedMapping::open(
+        ChannelObjectName(ZTL_CHANNEL_MAPPING_PREFIX, kChannel), ZTL_CHANNEL_OBJECT_SIZE);
+    const platform::MappedView view = mapping.view();
+    auto* control = reinterpret_cast<ZtlChannelControl*>(view.data() + ZTL_CHANNEL_CONTROL_OFFSET);
+    __atomic_store_n(&control->clients[3], static_cast<std::uint32_t>(joined), __ATOMIC_SEQ_CST);
+  }
+  channel.ServeProcess(served);
+  EXPECT_EQ(ExitCode(joined), 0);
+  EXPECT_EQ(ExitCode(served), 0);
+  EXPECT_EQ(Control(kChannel).state, ZTL_CHANNEL_CLOSED);
 }
 
 TEST_F(CommToRubyTest, WaitThreadPostsExternalScriptsToTheNotifyWindow) {
