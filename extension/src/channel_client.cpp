@@ -120,6 +120,10 @@ struct ClientState {
   // the host; from then on every request fails instead of reading stale data.
   ZtlSendStatus broken = ZTL_SEND_OK;
   std::string last_error;
+  // Found through the announcement (not named by the host that started us),
+  // and whether any request has been answered on it yet.
+  bool announced = false;
+  bool answered = false;
   // Requests of several interpreter threads, which run without the interpreter's
   // lock while they wait, take turns here before the channel's own lock.
   std::timed_mutex exchange_turn;
@@ -277,6 +281,7 @@ void connect() {
     return;
   }
   state().connection.emplace(connect_announced());
+  state().announced = true;
 }
 
 // ---- one exchange ----
@@ -417,12 +422,19 @@ void check_chunk(const ZtlFrameHeader& h, std::uint32_t total, std::size_t recei
   if (!fits || !progresses) throw ExchangeFailure{ZTL_SEND_BAD_REPLY, kBadReply};
 }
 
-ZtlReply receive_reply(Exchange& x) {
+// A reply repeats its request's code and value; anything else is an answer
+// meant for another exchange.
+void check_reply_of(const ZtlFrameHeader& header, std::uint32_t code, std::uint32_t value) {
+  if (header.code != code || header.value != value) throw ExchangeFailure{ZTL_SEND_BAD_REPLY, kBadReply};
+}
+
+ZtlReply receive_reply(Exchange& x, std::uint32_t code, std::uint32_t value) {
   Connection& c = x.c;
   ZtlFrameHeader header = read_header(c);
+  check_reply_of(header, code, value);
   const std::uint32_t total = header.total_length;
   if (total == 0) {
-    check_chunk(header, 0, 0);
+      check_chunk(header, 0, 0);
     return ZtlReply{nullptr, 0};
   }
   // When the total cannot be allocated the chunks are still taken (and
@@ -437,21 +449,43 @@ ZtlReply receive_reply(Exchange& x) {
     c.client_event.set();
     wait_for_host(x);
     header = read_header(c);
+    check_reply_of(header, code, value);
   }
   if (!buffer) throw ExchangeFailure{ZTL_SEND_OUT_OF_MEMORY, kOutOfMemory};
   return ZtlReply{buffer.release(), total};
 }
 
+// The host marks the time from taking a request to publishing its answer.
+// Between two requests of living clients it is over by the time the next one
+// has the lock, or nearly; after a client died inside its exchange the host
+// may still be answering it into the frame.
+void wait_until_host_idle(Exchange& x) {
+  const ZtlChannelControl& control = control_of(x.c.view);
+  const auto idle = [&control] { return __atomic_load_n(&control.serving, __ATOMIC_SEQ_CST) == 0; };
+  for (int turn = 0; turn < 64; ++turn) {
+    if (idle()) return;
+    std::this_thread::yield();
+  }
+  wait_in_slices(x, std::chrono::milliseconds(0), [&](std::chrono::milliseconds slice) {
+    for (auto end = std::chrono::steady_clock::now() + slice;;) {
+      if (idle()) return true;
+      if (channel_state(x.c.view) == ZTL_CHANNEL_CLOSED || x.c.host.ended())
+        throw ExchangeFailure{ZTL_SEND_HOST_GONE, kHostGone};
+      if (std::chrono::steady_clock::now() >= end) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+}
+
 ZtlReply exchange(Exchange& x, std::uint32_t code, std::uint32_t value, const std::uint8_t* payload,
                   std::size_t length) {
   ClientTurn turn(x);
-  if (turn.abandoned()) {
-    // The last client died inside an exchange; a signal meant for it must not
-    // pass for the answer to ours.
-    x.c.host_event.wait(std::chrono::milliseconds(0));
-  }
+  // A client that died inside its exchange can leave the host's last signal
+  // (a chunk taken, its answer) unconsumed: it must not pass for ours.
+  wait_until_host_idle(x);
+  (void)x.c.host_event.take_signal();
   send_request(x, code, value, payload, length);
-  return receive_reply(x);
+  return receive_reply(x, code, value);
 }
 
 // This process's threads one at a time; a thread whose turn does not come
@@ -502,6 +536,40 @@ ZtlSendStatus send_in_turn(Exchange& x, std::uint32_t code, std::uint32_t value,
   } catch (...) {
     return fail(ZTL_SEND_SYSTEM_ERROR, "Channel failure", x.under_way);
   }
+}
+
+// A station closes a channel whose client died inside an exchange; a script
+// that joined it just then finds it closed at its first request, which the
+// host never took. Such a script has nothing on that channel yet: it connects
+// again through the announcement, once, instead of failing.
+bool may_connect_again(const ClientState& s) {
+  return s.announced && !s.answered && s.connection && !s.connection->host.ended() &&
+         channel_state(s.connection->view) == ZTL_CHANNEL_CLOSED;
+}
+
+bool connect_again(ClientState& s) {
+  try {
+    std::optional<Connection> fresh;
+    fresh.emplace(connect_announced());
+    s.connection.reset();
+    s.connection.emplace(std::move(*fresh));
+    s.broken = ZTL_SEND_OK;
+    return true;
+  } catch (...) {
+    return false;  // the first failure stands
+  }
+}
+
+ZtlSendStatus send_once_more_if_closed(Exchange& x, std::uint32_t code, std::uint32_t value,
+                                       const std::uint8_t* payload, std::size_t length, ZtlReply* reply) {
+  ClientState& s = state();
+  ZtlSendStatus status = send_in_turn(x, code, value, payload, length, reply);
+  if (status == ZTL_SEND_HOST_GONE && may_connect_again(s) && connect_again(s)) {
+    Exchange again{*s.connection, x.blocking};
+    status = send_in_turn(again, code, value, payload, length, reply);
+  }
+  if (status == ZTL_SEND_OK) s.answered = true;
+  return status;
 }
 
 }  // namespace
@@ -568,7 +636,7 @@ ZtlSendStatus ztl_channel_send_blocking(uint32_t code, uint32_t value, const voi
   Exchange x{*s.connection, blocking};
   try {
     const ThreadTurn turn(x);
-    return send_in_turn(x, code, value, static_cast<const std::uint8_t*>(payload), length, reply);
+    return send_once_more_if_closed(x, code, value, static_cast<const std::uint8_t*>(payload), length, reply);
   } catch (const ExchangeFailure& failure) {  // cancelled while another thread had its turn
     s.last_error = failure.text;
     return failure.status;

@@ -139,6 +139,8 @@ void NamedEvent::interrupt() {
   if (state.waiters.load(std::memory_order_seq_cst) != 0) detail::futex_wake(&state.signaled, INT32_MAX);
 }
 
+bool NamedEvent::take_signal() { return try_consume(state_of(*object_)); }
+
 WaitResult NamedEvent::wait(std::chrono::milliseconds timeout) {
   return wait_until(steady_clock::now() + timeout, nullptr);
 }

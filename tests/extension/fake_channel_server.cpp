@@ -7,6 +7,8 @@
 //                       --number N --replies FILE --log FILE [--default LINE]
 //
 // Reply lines: "empty", "words W...", "text T", "hex H", "fill N", "echo",
+// "stale LINE" (LINE, then one signal too many), "recode LINE" (LINE under
+// another code),
 // "die" (exit without replying), "frames T C L [T C L...]" (raw headers),
 // "hang" (never reply), "close" (close the channel as a station does after
 // its script, and stay alive).
@@ -32,6 +34,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -218,6 +221,25 @@ void answer(Channel& c, const ZtlFrameHeader& request, const Bytes& payload, con
   std::string kind;
   fields >> kind;
   Bytes reply;
+  if (kind == "stale") {
+    // Answers as the rest of the line says, then signals once more, as the
+    // host's last signal to a client that died before taking it stays set.
+    std::string rest;
+    std::getline(fields, rest);
+    answer(c, request, payload, rest, log);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the client has taken the answer
+    c.host.set();
+    return;
+  }
+  if (kind == "recode") {
+    // Answers as the rest of the line says, under another request's code.
+    std::string rest;
+    std::getline(fields, rest);
+    ZtlFrameHeader other = request;
+    ++other.code;
+    answer(c, other, payload, rest, log);
+    return;
+  }
   if (kind == "die") {
     log.line("died");
     std::_Exit(0);

@@ -46,6 +46,18 @@ class TestChannel < Minitest::Test
     end
   end
 
+  # A client that died inside its exchange leaves the host's last signal set,
+  # and an answer in the frame can belong to another request.
+  def test_only_the_answer_to_this_request_is_taken
+    host = fake_host(replies: ["stale words 1", "words 5"])
+    assert_equal "1\n5\n", run_ok("show { ztl_version }\nsleep 0.2\nshow { ztl_version }", host)
+
+    host = fake_host(replies: ["recode words 5"], default: "words 1")
+    out = run_ok("show { ztl_version }\nshow { ztl_version }", host)
+    assert_equal "ERR Ztl::Error: Malformed reply from Zentrella\n" \
+                 "ERR Ztl::Error: Connection to Zentrella is broken\n", out
+  end
+
   def test_a_host_that_dies_during_a_request
     host = fake_host(replies: ["die"])
     out = run_ok("show { ztl_current_item }\nshow { ztl_version }", host)

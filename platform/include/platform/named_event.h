@@ -30,6 +30,8 @@ class NamedEvent {
   ~NamedEvent();
 
   void set();
+  // Takes a pending signal without waiting or spinning; true when there was one.
+  bool take_signal();
   // Waits until set, or until the time-out passes.
   WaitResult wait(std::chrono::milliseconds timeout);
   // Waits without limit.

@@ -41,6 +41,20 @@ std::int32_t NextChannelNumber(std::int32_t number) {
   return number >= 0x7ffffffe ? 0x40000000 : number + 1;
 }
 
+// Marks the channel as serving a request for as long as the request runs.
+class ServingMark {
+ public:
+  explicit ServingMark(ZtlChannelControl& control) : control_(control) {
+    __atomic_store_n(&control_.serving, 1u, __ATOMIC_SEQ_CST);
+  }
+  ~ServingMark() { __atomic_store_n(&control_.serving, 0u, __ATOMIC_SEQ_CST); }
+  ServingMark(const ServingMark&) = delete;
+  ServingMark& operator=(const ServingMark&) = delete;
+
+ private:
+  ZtlChannelControl& control_;
+};
+
 bool ProcessAlive(std::uint32_t pid) {
   const platform::ProcessWatch watch(static_cast<pid_t>(pid));
   return watch.valid() && !watch.ended();
@@ -62,7 +76,7 @@ class TCommToRuby::MappingTransport final : public ChannelTransport {
   std::uint8_t* frame() noexcept override { return owner_.view_.data(); }
 
   void publish(std::size_t length) override {
-    if (length != 0) owner_.view_.flush(0, length);
+      if (length != 0) owner_.view_.flush(0, length);
     owner_.host_event_.set();
   }
 
@@ -74,6 +88,7 @@ class TCommToRuby::MappingTransport final : public ChannelTransport {
 
   void begin_exchange() override {
     peer_ = owner_.client_lock_.owner_pid();
+    peer_holds_lock_ = peer_ != 0;
     if (peer_ == 0) peer_ = owner_.ScriptProcessId();
   }
 
@@ -87,7 +102,12 @@ class TCommToRuby::MappingTransport final : public ChannelTransport {
     for (;;) {
       const platform::WaitResult result =
           peer_ != 0 ? owner_.client_event_.wait(kStopSlice, *watch_) : owner_.client_event_.wait(kStopSlice);
-      if (result == platform::WaitResult::signaled) return;
+      if (result == platform::WaitResult::signaled) {
+        // The lock changes hands only when its holder died inside the
+        // exchange: the signal is then another client's first chunk.
+        if (peer_holds_lock_ && owner_.client_lock_.owner_pid() != peer_) throw ChannelError(kScriptEndedMidExchange);
+        return;
+      }
       if (result == platform::WaitResult::peer_ended) throw ChannelError(kScriptEndedMidExchange);
       if (owner_.StopRequested()) throw RunStopped();
     }
@@ -96,6 +116,7 @@ class TCommToRuby::MappingTransport final : public ChannelTransport {
  private:
   TCommToRuby& owner_;
   pid_t peer_ = 0;
+  bool peer_holds_lock_ = false;
   std::optional<platform::ProcessWatch> watch_;
 };
 
@@ -124,6 +145,10 @@ TCommToRuby::TCommToRuby(std::int32_t channel_number, const platform::NamedMappi
   // would take this channel for the one it joined.
   ZtlChannelControl& control = Control();
   if (__atomic_load_n(&control.state, __ATOMIC_SEQ_CST) != ZTL_CHANNEL_FRESH) throw StaleChannelObjects();
+  // Events start unsignalled: an event object that outlived the mapping of an
+  // earlier channel on this number may still hold that channel's last signal.
+  (void)host_event_.wait(std::chrono::milliseconds(0));
+  (void)client_event_.wait(std::chrono::milliseconds(0));
   control.host_pid = static_cast<std::uint32_t>(::getpid());
   __atomic_store_n(&control.state, ZTL_CHANNEL_OPEN, __ATOMIC_SEQ_CST);
   // Last, so a script that reads N finds every object of the channel in place.
@@ -200,6 +225,7 @@ void TCommToRuby::DispatchRequests() {
   // The host's message processing may cancel the run (its wait form), so the
   // stop is looked at after it, before the request is served.
   while (!StopRequested() && channel_.WaitForRequest(std::chrono::milliseconds(ZTL_DISPATCH_WAIT_MS))) {
+    const ServingMark serving(Control());
     ExecMessageProc();
     if (StopRequested()) return;
     channel_.CopyHeader();

@@ -76,6 +76,9 @@ std::span<const std::uint8_t> FrameChannel::ReadRequestPayload() {
     transport_.publish(0);  // chunk taken
     transport_.wait_for_client();
     std::memcpy(&chunk, transport_.frame(), sizeof chunk);
+    // A chunk of another message is not the rest of this one.
+    if (chunk.code != header_.code || chunk.value != header_.value || chunk.total_length != header_.total_length)
+      throw ChannelError(kMalformedFrame);
   }
   if (received != total) throw ChannelError(kMalformedFrame);
   return payload_;

@@ -66,11 +66,15 @@ typedef struct ZtlFrameHeader {
 #define ZTL_CHANNEL_CLOSING 3u
 /* Clients of an external script's channel register here, so the station serves
  * the channel until the last of them has ended, not only the script it took. */
-#define ZTL_CHANNEL_CLIENT_SLOTS 14
+#define ZTL_CHANNEL_CLIENT_SLOTS 13
 
 typedef struct ZtlChannelControl {
   uint32_t state;     /* ZTL_CHANNEL_FRESH / OPEN / CLOSED / CLOSING; set by the host */
   uint32_t host_pid;  /* the process serving the channel */
+  /* 1 from the host's taking a request to its publishing the reply: a client
+   * that inherits the lock from one that died inside an exchange waits for 0
+   * before it writes the frame the host may still be answering into. */
+  uint32_t serving;
   uint32_t clients[ZTL_CHANNEL_CLIENT_SLOTS]; /* registered client pids, 0 = free */
 } ZtlChannelControl;
 

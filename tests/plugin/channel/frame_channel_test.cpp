@@ -24,6 +24,14 @@ ClientFrame Frame(std::uint32_t total, std::uint32_t chunk_length, std::uint32_t
   return frame;
 }
 
+// The first chunk of another request: empty, under the code and value given.
+ClientFrame Another(std::uint32_t code, std::uint32_t value) {
+  ClientFrame frame = Frame(ZTL_CHUNK_MAX + 4, 4, 1);
+  frame.header.code = code;
+  frame.header.value = value;
+  return frame;
+}
+
 // What the handler saw, and the reply it sends.
 std::vector<std::uint8_t> seen;
 std::vector<std::uint8_t> reply_to_send;
@@ -160,6 +168,11 @@ TEST_F(FrameChannelTest, MalformedFramesEndTheExchangeWithoutOverflow) {
       {"ends short of its total", {Frame(100, 40, 1)}, kMalformedFrame},
       {"empty message claiming more chunks", {Frame(0, 0, 0)}, kMalformedFrame},
       {"huge total", {Frame(0xFFFFFFFFu, ZTL_CHUNK_MAX, 0)}, kPayloadTooLarge},
+      // Another client's first chunk, written after the sender of the first died.
+      {"next chunk of another request", {Frame(ZTL_CHUNK_MAX + 4, ZTL_CHUNK_MAX, 0), Another(78, 9)}, kMalformedFrame},
+      {"next chunk for another handle", {Frame(ZTL_CHUNK_MAX + 4, ZTL_CHUNK_MAX, 0), Another(75, 10)}, kMalformedFrame},
+      {"next chunk of another total", {Frame(ZTL_CHUNK_MAX + 4, ZTL_CHUNK_MAX, 0), Frame(ZTL_CHUNK_MAX + 5, 4, 1)},
+       kMalformedFrame},
   };
   for (const Malformed& malformed : cases) {
     SCOPED_TRACE(malformed.what);
