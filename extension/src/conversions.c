@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "channel_client.h"
+#include "ztl.h"
 
 static int host_encoding_index;
 
@@ -38,17 +39,22 @@ int32_t ztl_truth_arg(VALUE value) { return value == Qtrue ? 1 : 0; }
 
 VALUE ztl_truth_result(int32_t word) { return word != 0 ? Qtrue : Qfalse; }
 
-ZtlText ztl_text_arg(volatile VALUE* value) {
-  VALUE string = rb_string_value((volatile VALUE*)value);
+VALUE ztl_text_value(VALUE value) {
+  volatile VALUE string = value;
+  rb_string_value(&string);
+  return string;
+}
+
+ZtlText ztl_text_bytes(VALUE string) {
   ZtlText text;
   text.bytes = RSTRING_PTR(string);
   text.length = strnlen(text.bytes, (size_t)RSTRING_LEN(string));
   return text;
 }
 
-void ztl_append_text(VALUE buffer, ZtlText text) {
-  rb_str_buf_cat(buffer, text.bytes, (long)text.length);
-  rb_str_buf_cat(buffer, "", 1);
+ZtlText ztl_text_arg(volatile VALUE* value) {
+  *value = ztl_text_value(*value);
+  return ztl_text_bytes(*value);
 }
 
 VALUE ztl_text_result(const uint8_t* bytes, size_t length) {
