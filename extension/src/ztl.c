@@ -52,7 +52,8 @@ RUBY_FUNC_EXPORTED void Init_ztl(void) {
   ztl_init_module_functions();
   /* The dialog functions join the module functions here. */
   init_classes();
-  /* The methods of ZtlItem, ZtlItemDocument, ZtlFileLink, ZtlProjectOption
-   * and Edit follow here, one init and one file per class, in that order. */
+  ztl_init_item();
+  /* ZtlItemDocument, ZtlFileLink, ZtlProjectOption and Edit follow here, one
+   * init and one file per class, in that order. */
   ztl_init_constants();
 }

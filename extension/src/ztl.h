@@ -34,6 +34,7 @@ enum ZtlSelector {
  * the order in which the module is registered. */
 void ztl_init_conversions(void);
 void ztl_init_module_functions(void); /* module_functions.c */
+void ztl_init_item(void);             /* item.c: ZtlItem */
 void ztl_init_constants(void);        /* constants.c */
 
 #endif /* ZTL_EXTENSION_H */
