@@ -67,9 +67,10 @@ VALUE ztl_text_result(const uint8_t* bytes, size_t length) {
 int32_t ztl_time_arg(VALUE value) {
   if (NIL_P(value)) return 0;
   struct timeval tv = rb_time_timeval(value);
-  /* A time past what the channel's word holds would reach the host as some
-   * other date; refuse it instead. */
-  if (tv.tv_sec < INT32_MIN || tv.tv_sec > INT32_MAX) rb_raise(rb_eRangeError, "time out of range for Zentrella");
+  /* The channel's word holds 1 to 2^31-1: 0 is "no date", so the host would
+   * clear the date, and a time before it would be stored but read back as
+   * nil; one past the top would reach the host as some other date. */
+  if (tv.tv_sec <= 0 || tv.tv_sec > INT32_MAX) rb_raise(rb_eRangeError, "time out of range for Zentrella");
   return (int32_t)tv.tv_sec;
 }
 

@@ -40,8 +40,8 @@ ZtlText ztl_text_arg(volatile VALUE* value);
  * host's code page. */
 VALUE ztl_text_result(const uint8_t* bytes, size_t length);
 
-/* Times: nil is 0, anything else the whole seconds of a Time or a number;
- * a word of 0 or less reads as nil. */
+/* Times: nil is 0, anything else the whole seconds of a Time or a number,
+ * from 1 to 2^31-1 (RangeError otherwise); a word of 0 or less reads as nil. */
 int32_t ztl_time_arg(VALUE value);
 VALUE ztl_time_result(int32_t seconds);
 

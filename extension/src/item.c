@@ -1,5 +1,5 @@
 /* Ztl::ZtlItem: one item of the host's tree. Every method is one request
- * (two for ZtlItem.new(8)) with the receiver's handle in
+ * (two for ZtlItem.new(8) and user_categories=) with the receiver's handle in
  * the header; the payloads are those the plug-in's item handlers read. */
 #include "conversions.h"
 #include "payload.h"
@@ -8,6 +8,7 @@
 #include "ztl.h"
 
 enum { ITEM_KIND_TASK = 0, ITEM_KIND_FILER = 1, ITEM_KIND_FOLDER = 2, ITEM_KIND_PROJECT = 3 };
+enum { ALARM_WORDS = 4 };
 
 static uint32_t handle_of(VALUE self) { return ztl_item_data(self)->handle; }
 
@@ -148,6 +149,171 @@ static VALUE item_project_filename(VALUE self) {
   return ztl_request_text(ZTL_REQ_ITEM_PROJECT_FILENAME, handle_of(self), NULL);
 }
 
+/* --- Properties: title, progress, priority, message id ---------------------- */
+
+static VALUE item_title(VALUE self) { return ztl_request_text(ZTL_REQ_ITEM_TITLE_GET, handle_of(self), NULL); }
+
+static VALUE item_set_title(VALUE self, VALUE title) {
+  const uint32_t handle = handle_of(self);
+  volatile VALUE text = title;
+  const ZtlText bytes = ztl_text_arg(&text);
+  ZtlPayload payload = ztl_payload_new(bytes.length + 1);
+  ztl_payload_text(&payload, bytes);
+  RB_GC_GUARD(text);
+  return ztl_request_truth(ZTL_REQ_ITEM_TITLE_SET, handle, &payload);
+}
+
+/* The host answers a stored value and a handle of 0 alike (with nothing), so
+ * only a wrapper that still names an item reports true. */
+static VALUE set_int_property(VALUE self, VALUE value, uint32_t code) {
+  const int32_t word = ztl_int_arg(value);
+  const uint32_t handle = handle_of(self);
+  const ZtlPayload payload = word_payload(word);
+  ztl_request_word(code, handle, &payload);
+  return handle != 0 ? Qtrue : Qfalse;
+}
+
+static VALUE item_progress(VALUE self) {
+  return ztl_int_result(ztl_request_word(ZTL_REQ_ITEM_PROGRESS_GET, handle_of(self), NULL));
+}
+
+static VALUE item_set_progress(VALUE self, VALUE progress) {
+  return set_int_property(self, progress, ZTL_REQ_ITEM_PROGRESS_SET);
+}
+
+static VALUE item_priority(VALUE self) {
+  return ztl_int_result(ztl_request_word(ZTL_REQ_ITEM_PRIORITY_GET, handle_of(self), NULL));
+}
+
+static VALUE item_set_priority(VALUE self, VALUE priority) {
+  return set_int_property(self, priority, ZTL_REQ_ITEM_PRIORITY_SET);
+}
+
+static VALUE item_message_id(VALUE self) {
+  return ztl_request_text(ZTL_REQ_ITEM_MESSAGE_ID_GET, handle_of(self), NULL);
+}
+
+/* --- Properties: times ---------------------------------------------------- */
+
+#define ITEM_TIME_READER(function, code) \
+  static VALUE function(VALUE self) { return ztl_request_time(code, handle_of(self)); }
+#define ITEM_TIME_WRITER(function, code) \
+  static VALUE function(VALUE self, VALUE time) { return ztl_request_set_time(code, handle_of(self), time); }
+
+ITEM_TIME_READER(item_start_time, ZTL_REQ_ITEM_START_TIME_GET)
+ITEM_TIME_WRITER(item_set_start_time, ZTL_REQ_ITEM_START_TIME_SET)
+ITEM_TIME_READER(item_planned_start_time, ZTL_REQ_ITEM_PLANNED_START_TIME_GET)
+ITEM_TIME_WRITER(item_set_planned_start_time, ZTL_REQ_ITEM_PLANNED_START_TIME_SET)
+ITEM_TIME_READER(item_end_time, ZTL_REQ_ITEM_END_TIME_GET)
+ITEM_TIME_WRITER(item_set_end_time, ZTL_REQ_ITEM_END_TIME_SET)
+ITEM_TIME_READER(item_due_time, ZTL_REQ_ITEM_DUE_TIME_GET)
+ITEM_TIME_WRITER(item_set_due_time, ZTL_REQ_ITEM_DUE_TIME_SET)
+ITEM_TIME_READER(item_last_modify_time, ZTL_REQ_ITEM_LAST_MODIFY_TIME_GET)
+ITEM_TIME_READER(item_create_time, ZTL_REQ_ITEM_CREATE_TIME_GET)
+
+/* --- Properties: user categories ------------------------------------------- */
+
+/* The next text of a category list, moving past its NUL; a list cut short
+ * gives empty texts once its bytes end. */
+static VALUE next_text(const ZtlReply* reply, size_t* at) {
+  const size_t start = *at < reply->length ? *at : reply->length;
+  VALUE text = ztl_text_result(reply->data + start, reply->length - start);
+  *at = start + (size_t)RSTRING_LEN(text) + 1;
+  return text;
+}
+
+/* The texts of a category list (name NUL value NUL ..., then one NUL), in
+ * order, into an Array: names at even places, values at odd ones. */
+static VALUE read_category_texts(const ZtlReply* reply, VALUE unused) {
+  (void)unused;
+  VALUE texts = rb_ary_new();
+  size_t at = 0;
+  while (reply->data != NULL && at < reply->length && reply->data[at] != 0) {
+    rb_ary_push(texts, next_text(reply, &at));
+    rb_ary_push(texts, next_text(reply, &at));
+  }
+  return texts;
+}
+
+static VALUE category_texts(uint32_t handle) {
+  return ztl_request_read(ZTL_REQ_ITEM_USER_CATEGORIES_GET, handle, NULL, read_category_texts, Qnil);
+}
+
+static VALUE item_user_categories(VALUE self) {
+  const VALUE texts = category_texts(handle_of(self));
+  const long count = RARRAY_LEN(texts);
+  if (count == 0) return Qnil;
+  VALUE categories = rb_hash_new();
+  for (long i = 0; i + 1 < count; i += 2) rb_hash_aset(categories, RARRAY_AREF(texts, i), RARRAY_AREF(texts, i + 1));
+  return categories;
+}
+
+/* The value the script gives for a category, looked up by its name. */
+static VALUE category_value(VALUE hash, VALUE name) { return rb_hash_aref(hash, name); }
+
+/* Names and the script's values for them, alternately, converted for
+ * sending. Every lookup and conversion (which may run the script's code, so
+ * the names are frozen) comes before any byte is taken. */
+static VALUE categories_to_send(VALUE hash, VALUE texts) {
+  VALUE sent = rb_ary_new();
+  for (long i = 0; i + 1 < RARRAY_LEN(texts); i += 2) {
+    const VALUE name = rb_obj_freeze(RARRAY_AREF(texts, i));
+    rb_ary_push(sent, name);
+    rb_ary_push(sent, ztl_text_value(category_value(hash, name)));
+  }
+  return sent;
+}
+
+/* Only the categories the item has can change: the list goes in the host's
+ * order, from a fresh reading, with a value for every one of them. */
+static VALUE item_set_user_categories(VALUE self, VALUE values) {
+  if (NIL_P(values)) rb_raise(ztl_eError, "Hash is nil");
+  const VALUE hash = rb_convert_type(values, T_HASH, "Hash", "to_hash");
+  const uint32_t handle = handle_of(self);
+  VALUE sent = categories_to_send(hash, category_texts(handle));
+  size_t total = 1;
+  for (long i = 0; i < RARRAY_LEN(sent); ++i) total += ztl_text_bytes(RARRAY_AREF(sent, i)).length + 1;
+  ZtlPayload payload = ztl_payload_new(total);
+  for (long i = 0; i < RARRAY_LEN(sent); ++i) ztl_payload_text(&payload, ztl_text_bytes(RARRAY_AREF(sent, i)));
+  ztl_payload_nul(&payload);
+  RB_GC_GUARD(sent);
+  return ztl_request_truth(ZTL_REQ_ITEM_USER_CATEGORIES_SET, handle, &payload);
+}
+
+/* --- Properties: alarm ------------------------------------------------------ */
+
+/* The alarm in its channel form: enabled, due-time flag, count, unit. */
+enum { ALARM_ENABLED = 0, ALARM_DUE_TIME = 1, ALARM_COUNT = 2, ALARM_UNIT = 3 };
+
+/* Each reader asks on its own; no reply at all reads as nil. */
+static VALUE alarm_word(VALUE self, int index, int truth) {
+  int32_t words[ALARM_WORDS];
+  if (!ztl_request_words(ZTL_REQ_ITEM_ALARM_GET, handle_of(self), NULL, words, ALARM_WORDS)) return Qnil;
+  return truth ? ztl_truth_result(words[index]) : ztl_int_result(words[index]);
+}
+
+static VALUE item_has_alarm(VALUE self) { return alarm_word(self, ALARM_ENABLED, 1); }
+static VALUE item_alarm_due_time(VALUE self) { return alarm_word(self, ALARM_DUE_TIME, 1); }
+static VALUE item_alarm_count(VALUE self) { return alarm_word(self, ALARM_COUNT, 0); }
+static VALUE item_alarm_count_unit(VALUE self) { return alarm_word(self, ALARM_UNIT, 0); }
+
+static VALUE send_alarm(VALUE self, const int32_t words[ALARM_WORDS]) {
+  const uint32_t handle = handle_of(self);
+  ZtlPayload payload = ztl_payload_new(4 * ALARM_WORDS);
+  for (int i = 0; i < ALARM_WORDS; ++i) ztl_payload_word(&payload, words[i]);
+  return ztl_request_truth(ZTL_REQ_ITEM_ALARM_SET, handle, &payload);
+}
+
+static VALUE item_set_alarm(VALUE self, VALUE due_time, VALUE count, VALUE unit) {
+  const int32_t words[ALARM_WORDS] = {1, ztl_truth_arg(due_time), ztl_int_arg(count), ztl_int_arg(unit)};
+  return send_alarm(self, words);
+}
+
+static VALUE item_clear_alarm(VALUE self) {
+  const int32_t words[ALARM_WORDS] = {0, 0, 0, 0};
+  return send_alarm(self, words);
+}
+
 /* --- Registration ----------------------------------------------------------- */
 
 static void define_tree_methods(VALUE c) {
@@ -178,9 +344,37 @@ static void define_tree_methods(VALUE c) {
   rb_define_method(c, "listitem_index", item_listitem_index, 0);
 }
 
-/* The properties, documents and file links join before these, and
- * project_option after them. */
-static void define_selection_methods(VALUE c) {
+static void define_property_methods(VALUE c) {
+  rb_define_method(c, "title", item_title, 0);
+  rb_define_method(c, "title=", item_set_title, 1);
+  rb_define_method(c, "progress", item_progress, 0);
+  rb_define_method(c, "progress=", item_set_progress, 1);
+  rb_define_method(c, "priority", item_priority, 0);
+  rb_define_method(c, "priority=", item_set_priority, 1);
+  rb_define_method(c, "message_id", item_message_id, 0);
+  rb_define_method(c, "start_time", item_start_time, 0);
+  rb_define_method(c, "start_time=", item_set_start_time, 1);
+  rb_define_method(c, "planned_start_time", item_planned_start_time, 0);
+  rb_define_method(c, "planned_start_time=", item_set_planned_start_time, 1);
+  rb_define_method(c, "end_time", item_end_time, 0);
+  rb_define_method(c, "end_time=", item_set_end_time, 1);
+  rb_define_method(c, "due_time", item_due_time, 0);
+  rb_define_method(c, "due_time=", item_set_due_time, 1);
+  rb_define_method(c, "last_modify_time", item_last_modify_time, 0);
+  rb_define_method(c, "create_time", item_create_time, 0);
+}
+
+/* The document and file-link methods join between the times and the
+ * categories, and project_option at the end. */
+static void define_category_alarm_and_selection_methods(VALUE c) {
+  rb_define_method(c, "user_categories", item_user_categories, 0);
+  rb_define_method(c, "user_categories=", item_set_user_categories, 1);
+  rb_define_method(c, "alarm?", item_has_alarm, 0);
+  rb_define_method(c, "alarm_due_time?", item_alarm_due_time, 0);
+  rb_define_method(c, "alarm_count", item_alarm_count, 0);
+  rb_define_method(c, "alarm_count_unit", item_alarm_count_unit, 0);
+  rb_define_method(c, "set_alarm", item_set_alarm, 3);
+  rb_define_method(c, "clear_alarm", item_clear_alarm, 0);
   rb_define_method(c, "selected?", item_is_selected, 0);
   rb_define_method(c, "selected=", item_set_selected, 1);
   rb_define_method(c, "set_focus", item_set_focus, 0);
@@ -192,5 +386,6 @@ void ztl_init_item(void) {
   rb_define_singleton_method(ztl_cItem, "new", item_s_new, 1);
   rb_define_singleton_method(ztl_cItem, "new_project", item_s_new_project, 0);
   define_tree_methods(ztl_cItem);
-  define_selection_methods(ztl_cItem);
+  define_property_methods(ztl_cItem);
+  define_category_alarm_and_selection_methods(ztl_cItem);
 }

@@ -133,13 +133,14 @@ VALUE ztl_request_time(uint32_t code, uint32_t handle) {
   return ztl_time_result(ztl_request_word(code, handle, NULL));
 }
 
-/* The host's reply carries nothing, so there is nothing to report. */
+/* The host answers a stored date and a handle of 0 alike (with nothing), so
+ * only a wrapper that still names something reports true. */
 VALUE ztl_request_set_time(uint32_t code, uint32_t handle, VALUE time) {
   const int32_t seconds = ztl_time_arg(time);
   ZtlPayload payload = ztl_payload_new(4);
   ztl_payload_word(&payload, seconds);
   ztl_request_word(code, handle, &payload);
-  return Qtrue;
+  return handle != 0 ? Qtrue : Qfalse;
 }
 
 static ZtlPayload selector_payload(int32_t selector) {

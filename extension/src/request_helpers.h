@@ -47,7 +47,8 @@ VALUE ztl_request_item_list(uint32_t code, uint32_t handle, const ZtlPayload* pa
 VALUE ztl_request_text(uint32_t code, uint32_t handle, const ZtlPayload* payload);
 /* The first word as a Time; nil for 0 or less. */
 VALUE ztl_request_time(uint32_t code, uint32_t handle);
-/* Sends the seconds of time (0 for nil); the reply carries nothing. */
+/* Sends the seconds of time (0 for nil); the reply carries nothing, so the
+ * result is true unless handle is 0. */
 VALUE ztl_request_set_time(uint32_t code, uint32_t handle, VALUE time);
 
 /* Request 1: a special item, wrapped in klass (ZtlItem or a subclass), or a list. */
