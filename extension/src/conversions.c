@@ -39,10 +39,21 @@ int32_t ztl_truth_arg(VALUE value) { return value == Qtrue ? 1 : 0; }
 
 VALUE ztl_truth_result(int32_t word) { return word != 0 ? Qtrue : Qfalse; }
 
+/* A script's texts are written in its own encoding; the host reads the bytes
+ * in its code page, so anything else would reach it garbled. ASCII is the
+ * same in both and goes as it is. */
+static VALUE in_host_encoding(VALUE string) {
+  const int index = ENCODING_GET(string);
+  if (index == host_encoding_index || index == rb_ascii8bit_encindex() || rb_enc_str_asciionly_p(string)) {
+    return string;
+  }
+  return rb_str_encode(string, rb_enc_from_encoding(rb_enc_from_index(host_encoding_index)), 0, Qnil);
+}
+
 VALUE ztl_text_value(VALUE value) {
   volatile VALUE string = value;
   rb_string_value(&string);
-  return string;
+  return in_host_encoding(string);
 }
 
 ZtlText ztl_text_bytes(VALUE string) {
@@ -50,6 +61,12 @@ ZtlText ztl_text_bytes(VALUE string) {
   text.bytes = RSTRING_PTR(string);
   text.length = strnlen(text.bytes, (size_t)RSTRING_LEN(string));
   return text;
+}
+
+int ztl_reads_as_host_text(VALUE string, VALUE host_text) {
+  const VALUE text = rb_str_conv_enc(string, rb_enc_get(string), rb_enc_from_index(host_encoding_index));
+  return RSTRING_LEN(text) == RSTRING_LEN(host_text) &&
+         memcmp(RSTRING_PTR(text), RSTRING_PTR(host_text), (size_t)RSTRING_LEN(text)) == 0;
 }
 
 ZtlText ztl_text_arg(volatile VALUE* value) {

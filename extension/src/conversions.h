@@ -24,18 +24,24 @@ VALUE ztl_int_result(int32_t word);
 int32_t ztl_truth_arg(VALUE value);
 VALUE ztl_truth_result(int32_t word);
 
-/* Texts: a String's bytes up to its first NUL. */
+/* Texts: a String's bytes up to its first NUL, in the host's code page. */
 typedef struct ZtlText {
   const char* bytes;
   size_t length; /* without the NUL */
 } ZtlText;
 
-/* The String to send for value: to_str (TypeError for a non-String). */
+/* The String to send for value: to_str, then re-encoded into the host's code
+ * page when it holds text of another encoding (binary Strings and Strings
+ * already in the code page keep their bytes). TypeError for a non-String,
+ * an Encoding error for text the code page cannot hold; nothing is sent. */
 VALUE ztl_text_value(VALUE value);
 /* The bytes of a String from ztl_text_value, valid while it lives unchanged. */
 ZtlText ztl_text_bytes(VALUE string);
 /* Both at once, for a single argument: *value keeps the String alive. */
 ZtlText ztl_text_arg(volatile VALUE* value);
+/* Whether string, put into the host's code page as far as it goes, has the
+ * bytes of host_text (a String from the host). Never raises for encodings. */
+int ztl_reads_as_host_text(VALUE string, VALUE host_text);
 /* A reply text: the bytes up to the first NUL (or the end), tagged with the
  * host's code page. */
 VALUE ztl_text_result(const uint8_t* bytes, size_t length);

@@ -248,8 +248,29 @@ static VALUE item_user_categories(VALUE self) {
   return categories;
 }
 
-/* The value the script gives for a category, looked up by its name. */
-static VALUE category_value(VALUE hash, VALUE name) { return rb_hash_aref(hash, name); }
+/* The value the script gives for a category: under its name, or under a key
+ * that reads as the name once in the host's code page (a script's literals
+ * may be in another encoding), else whatever the Hash's default makes of it. */
+typedef struct KeySearch {
+  VALUE name;
+  VALUE key;
+} KeySearch;
+
+static int match_key(VALUE key, VALUE value, VALUE arg) {
+  (void)value;
+  KeySearch* search = (KeySearch*)arg;
+  if (!RB_TYPE_P(key, T_STRING) || !ztl_reads_as_host_text(key, search->name)) return ST_CONTINUE;
+  search->key = key;
+  return ST_STOP;
+}
+
+static VALUE category_value(VALUE hash, VALUE name) {
+  const VALUE value = rb_hash_lookup2(hash, name, Qundef);
+  if (value != Qundef) return value;
+  KeySearch search = {name, Qundef};
+  rb_hash_foreach(hash, match_key, (VALUE)&search);
+  return rb_hash_aref(hash, search.key == Qundef ? name : search.key);
+}
 
 /* Names and the script's values for them, alternately, converted for
  * sending. Every lookup and conversion (which may run the script's code, so

@@ -133,4 +133,38 @@ class TestItemProperties < Minitest::Test
     assert_equal [[109, 7, ""]] * 8 + [[110, 7, words(1, 1, 30, 0)], [110, 7, words(1, 0, 2, 2)],
                                        [110, 7, words(0, 0, 0, 0)]], sent
   end
+
+  # Texts reach the host in its code page whatever the script's encoding, and
+  # come back tagged with it.
+  def test_texts_in_utf8
+    out, sent = run_on_item(<<~RUBY, ["words 1", "words 1", "words 1", reply_bytes("日本語\0".b)])
+      show { item.send(:title=, "日本語") }
+      show { item.send(:title=, "日本語".encode("Windows-31J")) }
+      show { item.send(:title=, "\\xff\\xfe".b) }
+      show { t = item.title; [t, t.encoding] }
+    RUBY
+    assert_equal ["true", "true", "true", '["日本語", #<Encoding:UTF-8>]'], out
+    assert_equal [[19, 7, "日本語\0".b], [19, 7, "日本語\0".b], [19, 7, "\xff\xfe\0".b], [18, 7, ""]], sent
+  end
+
+  def test_texts_under_code_page_932
+    sjis = ->(text) { text.encode("Windows-31J").b }
+    replies = ["words 1", "words 1", "words 1", reply_bytes(sjis["あ"] + "\0"),
+               reply_bytes(categories(sjis["分類"] => sjis["値"], "B" => "y")), "words 1"]
+    out, sent = run_on_item(<<~RUBY, replies, env: { "ZTL_CODEPAGE" => "932" })
+      show { item.send(:title=, "日本語") }
+      show { item.send(:title=, "ab") }
+      show { item.send(:title=, "\\x82\\xa0".b) }
+      show { item.title = "😀" }
+      show { t = item.title; [t == "あ".encode("Windows-31J"), t.encoding] }
+      show { item.send(:user_categories=, { "分類" => "新しい", "B" => "z" }) }
+    RUBY
+    assert_equal ["true", "true", "true",
+                  'ERR Encoding::UndefinedConversionError: U+1F600 from UTF-8 to Windows-31J',
+                  "[true, #<Encoding:Windows-31J>]", "true"], out
+    # The names come from the host; a key spelt in the script's encoding finds
+    # its category.
+    assert_equal [[19, 7, sjis["日本語"] + "\0"], [19, 7, "ab\0"], [19, 7, "\x82\xa0\0".b], [18, 7, ""],
+                  [70, 7, ""], [71, 7, sjis["分類"] + "\0" + sjis["新しい"] + "\0B\0z\0\0"]], sent
+  end
 end
