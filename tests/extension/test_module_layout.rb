@@ -45,27 +45,4 @@ class TestModuleLayout < Minitest::Test
     assert_equal "[]\n", missing
     assert_equal "[0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1, 0, 1, 1, 0, 0, 0, 0, 0]\n", arities
   end
-
-  def test_item_methods_and_their_arities
-    expected = { "parent" => 0, "first_child" => 0, "children" => 0, "next_sibling" => 0, "prev_sibling" => 0,
-                 "project" => 0, "next_selected" => 0, "prev_selected" => 0, "next" => 0, "prev" => 0, "add" => 1,
-                 "add_task" => 0, "add_folder" => 0, "add_filer" => 0, "insert" => 2, "delete" => 0, "assign" => 1,
-                 "assign_with_children" => 1, "kind" => 0, "task?" => 0, "folder?" => 0, "filer?" => 0,
-                 "project?" => 0, "level" => 0, "listitem_index" => 0, "title" => 0, "title=" => 1, "progress" => 0,
-                 "progress=" => 1, "priority" => 0, "priority=" => 1, "message_id" => 0, "start_time" => 0,
-                 "start_time=" => 1, "planned_start_time" => 0, "planned_start_time=" => 1, "end_time" => 0,
-                 "end_time=" => 1, "due_time" => 0, "due_time=" => 1, "last_modify_time" => 0, "create_time" => 0,
-                 "user_categories" => 0, "user_categories=" => 1, "alarm?" => 0, "alarm_due_time?" => 0,
-                 "alarm_count" => 0, "alarm_count_unit" => 0, "set_alarm" => 3, "clear_alarm" => 0,
-                 "selected?" => 0, "selected=" => 1, "set_focus" => 0, "set_current_folder" => 0,
-                 "project_filename" => 0 }
-    out = run_ok(<<~RUBY, fake_host)
-      c = Ztl::ZtlItem
-      p c.public_instance_methods(false).sort.map { |m| [m.to_s, c.instance_method(m).arity] }.to_h
-      p [c.method(:new).arity, c.method(:new_project).arity, c.singleton_methods.sort]
-    RUBY
-    methods, singletons = out.lines
-    assert_equal expected.sort.to_h.inspect + "\n", methods
-    assert_equal "[1, 0, [:new, :new_project]]\n", singletons
-  end
 end
