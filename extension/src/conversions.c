@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "channel_client.h"
+#include "ztl.h"
 
 static int host_encoding_index;
 
@@ -38,17 +39,39 @@ int32_t ztl_truth_arg(VALUE value) { return value == Qtrue ? 1 : 0; }
 
 VALUE ztl_truth_result(int32_t word) { return word != 0 ? Qtrue : Qfalse; }
 
-ZtlText ztl_text_arg(volatile VALUE* value) {
-  VALUE string = rb_string_value((volatile VALUE*)value);
+/* A script's texts are written in its own encoding; the host reads the bytes
+ * in its code page, so anything else would reach it garbled. ASCII is the
+ * same in both and goes as it is. */
+static VALUE in_host_encoding(VALUE string) {
+  const int index = ENCODING_GET(string);
+  if (index == host_encoding_index || index == rb_ascii8bit_encindex() || rb_enc_str_asciionly_p(string)) {
+    return string;
+  }
+  return rb_str_encode(string, rb_enc_from_encoding(rb_enc_from_index(host_encoding_index)), 0, Qnil);
+}
+
+VALUE ztl_text_value(VALUE value) {
+  volatile VALUE string = value;
+  rb_string_value(&string);
+  return in_host_encoding(string);
+}
+
+ZtlText ztl_text_bytes(VALUE string) {
   ZtlText text;
   text.bytes = RSTRING_PTR(string);
   text.length = strnlen(text.bytes, (size_t)RSTRING_LEN(string));
   return text;
 }
 
-void ztl_append_text(VALUE buffer, ZtlText text) {
-  rb_str_buf_cat(buffer, text.bytes, (long)text.length);
-  rb_str_buf_cat(buffer, "", 1);
+int ztl_reads_as_host_text(VALUE string, VALUE host_text) {
+  const VALUE text = rb_str_conv_enc(string, rb_enc_get(string), rb_enc_from_index(host_encoding_index));
+  return RSTRING_LEN(text) == RSTRING_LEN(host_text) &&
+         memcmp(RSTRING_PTR(text), RSTRING_PTR(host_text), (size_t)RSTRING_LEN(text)) == 0;
+}
+
+ZtlText ztl_text_arg(volatile VALUE* value) {
+  *value = ztl_text_value(*value);
+  return ztl_text_bytes(*value);
 }
 
 VALUE ztl_text_result(const uint8_t* bytes, size_t length) {
@@ -61,9 +84,10 @@ VALUE ztl_text_result(const uint8_t* bytes, size_t length) {
 int32_t ztl_time_arg(VALUE value) {
   if (NIL_P(value)) return 0;
   struct timeval tv = rb_time_timeval(value);
-  /* A time past what the channel's word holds would reach the host as some
-   * other date; refuse it instead. */
-  if (tv.tv_sec < INT32_MIN || tv.tv_sec > INT32_MAX) rb_raise(rb_eRangeError, "time out of range for Zentrella");
+  /* The channel's word holds 1 to 2^31-1: 0 is "no date", so the host would
+   * clear the date, and a time before it would be stored but read back as
+   * nil; one past the top would reach the host as some other date. */
+  if (tv.tv_sec <= 0 || tv.tv_sec > INT32_MAX) rb_raise(rb_eRangeError, "time out of range for Zentrella");
   return (int32_t)tv.tv_sec;
 }
 

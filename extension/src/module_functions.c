@@ -1,33 +1,36 @@
 /* The module functions of Ztl: special items and lists, the update bracket,
  * host commands, panes, the host's folders and versions. */
 #include "conversions.h"
+#include "payload.h"
 #include "request_helpers.h"
 #include "wrappers.h"
 #include "ztl.h"
 
 enum { EXEC_COMMAND_ARGUMENTS = 9 };
 
-static void send_update_bracket(int32_t begin) {
-  const ZtlWord flag = ztl_word(begin);
-  ztl_request_int(ZTL_REQ_UPDATE_BRACKET, flag.bytes, sizeof flag.bytes);
+/* A request whose payload is one word and whose header names nothing. */
+static int32_t request_with_word(uint32_t code, int32_t value) {
+  ZtlPayload payload = ztl_payload_new(4);
+  ztl_payload_word(&payload, value);
+  return ztl_request_word(code, 0, &payload);
 }
 
 static VALUE ztl_begin_update(VALUE self) {
   (void)self;
-  send_update_bracket(1);
+  request_with_word(ZTL_REQ_UPDATE_BRACKET, 1);
   return Qtrue;
 }
 
 static VALUE ztl_end_update(VALUE self) {
   (void)self;
-  send_update_bracket(0);
+  request_with_word(ZTL_REQ_UPDATE_BRACKET, 0);
   return Qtrue;
 }
 
 #define ZTL_SPECIAL_ITEM_FUNCTION(function, selector) \
   static VALUE function(VALUE self) {                 \
     (void)self;                                       \
-    return ztl_selector_item(selector);               \
+    return ztl_selector_item(selector, ztl_cItem);    \
   }
 
 ZTL_SPECIAL_ITEM_FUNCTION(ztl_current_item, ZTL_SELECT_CURRENT_ITEM)
@@ -52,11 +55,10 @@ ZTL_ITEM_LIST_FUNCTION(ztl_projects, ZTL_SELECT_LOADED_PROJECTS)
  * current document. Without a current item the second is not sent. */
 static VALUE ztl_current_document(VALUE self) {
   (void)self;
-  VALUE item = ztl_selector_item(ZTL_SELECT_CURRENT_ITEM);
+  VALUE item = ztl_selector_item(ZTL_SELECT_CURRENT_ITEM, ztl_cItem);
   if (NIL_P(item)) return Qnil;
   const uint32_t owner = ztl_item_data(item)->handle;
-  const ZtlWord selector = ztl_word(ZTL_SELECT_CURRENT_DOCUMENT);
-  const uint32_t document = (uint32_t)ztl_request_int(ZTL_REQ_SPECIAL_ITEM, selector.bytes, sizeof selector.bytes);
+  const uint32_t document = (uint32_t)request_with_word(ZTL_REQ_SPECIAL_ITEM, ZTL_SELECT_CURRENT_DOCUMENT);
   return document == 0 ? Qnil : ztl_wrap_document(document, owner);
 }
 
@@ -68,61 +70,59 @@ static VALUE ztl_exec_command(int argc, VALUE* argv, VALUE self) {
   VALUE texts[1 + EXEC_COMMAND_ARGUMENTS];
   rb_scan_args(argc, argv, "19", &texts[0], &texts[1], &texts[2], &texts[3], &texts[4], &texts[5], &texts[6],
                &texts[7], &texts[8], &texts[9]);
-  /* Every conversion first (each may run a script's to_str), then the bytes. */
+  /* Every conversion first (each may run a script's to_str, which could
+   * change a String converted before), then the bytes. */
   for (int i = 0; i <= EXEC_COMMAND_ARGUMENTS; ++i) {
-    if (i == 0 || !NIL_P(texts[i])) ztl_text_arg(&texts[i]);
+    if (i == 0 || !NIL_P(texts[i])) texts[i] = ztl_text_value(texts[i]);
   }
   ZtlText converted[1 + EXEC_COMMAND_ARGUMENTS];
-  long total = 1;
+  size_t total = 1;
   for (int i = 0; i <= EXEC_COMMAND_ARGUMENTS; ++i) {
     const ZtlText empty = {"", 0};
-    converted[i] = (i > 0 && NIL_P(texts[i])) ? empty : ztl_text_arg(&texts[i]);
-    total += (long)converted[i].length + 1;
+    converted[i] = NIL_P(texts[i]) ? empty : ztl_text_bytes(texts[i]);
+    total += converted[i].length + 1;
   }
-  VALUE payload = rb_str_buf_new(total);
-  for (int i = 0; i <= EXEC_COMMAND_ARGUMENTS; ++i) ztl_append_text(payload, converted[i]);
-  rb_str_buf_cat(payload, "", 1);
-  const int32_t result = ztl_request_int(ZTL_REQ_EXEC_COMMAND, RSTRING_PTR(payload), (size_t)RSTRING_LEN(payload));
-  RB_GC_GUARD(payload);
+  ZtlPayload payload = ztl_payload_new(total);
+  for (int i = 0; i <= EXEC_COMMAND_ARGUMENTS; ++i) ztl_payload_text(&payload, converted[i]);
+  ztl_payload_nul(&payload);
+  const VALUE result = ztl_request_truth(ZTL_REQ_EXEC_COMMAND, 0, &payload);
   for (int i = 0; i <= EXEC_COMMAND_ARGUMENTS; ++i) RB_GC_GUARD(texts[i]);
-  return ztl_truth_result(result);
+  return result;
 }
 
 static VALUE ztl_focus_pain(VALUE self) {
   (void)self;
-  return ztl_int_result(ztl_request_int(ZTL_REQ_FOCUS_PANE, NULL, 0));
+  return ztl_int_result(ztl_request_word(ZTL_REQ_FOCUS_PANE, 0, NULL));
 }
 
 static VALUE ztl_set_focus_pain(VALUE self, VALUE pane) {
   (void)self;
-  const ZtlWord word = ztl_word(ztl_int_arg(pane));
-  return ztl_truth_result(ztl_request_int(ZTL_REQ_SET_FOCUS_PANE, word.bytes, sizeof word.bytes));
+  return ztl_truth_result(request_with_word(ZTL_REQ_SET_FOCUS_PANE, ztl_int_arg(pane)));
 }
 
 static VALUE ztl_exec_shift(VALUE self, VALUE flag) {
   (void)self;
-  const ZtlWord word = ztl_word(ztl_truth_arg(flag));
-  return ztl_truth_result(ztl_request_int(ZTL_REQ_EXEC_SHIFT, word.bytes, sizeof word.bytes));
+  return ztl_truth_result(request_with_word(ZTL_REQ_EXEC_SHIFT, ztl_truth_arg(flag)));
 }
 
 static VALUE ztl_path(VALUE self) {
   (void)self;
-  return ztl_request_string(ZTL_REQ_HOST_PATH, NULL, 0);
+  return ztl_request_text(ZTL_REQ_HOST_PATH, 0, NULL);
 }
 
 static VALUE ztl_user_folder(VALUE self) {
   (void)self;
-  return ztl_request_string(ZTL_REQ_USER_FOLDER, NULL, 0);
+  return ztl_request_text(ZTL_REQ_USER_FOLDER, 0, NULL);
 }
 
 static VALUE ztl_version(VALUE self) {
   (void)self;
-  return ztl_int_result(ztl_request_int(ZTL_REQ_HOST_VERSION, NULL, 0));
+  return ztl_int_result(ztl_request_word(ZTL_REQ_HOST_VERSION, 0, NULL));
 }
 
 static VALUE ruby_ztl_version(VALUE self) {
   (void)self;
-  return ztl_int_result(ztl_request_int(ZTL_REQ_PLUGIN_VERSION, NULL, 0));
+  return ztl_int_result(ztl_request_word(ZTL_REQ_PLUGIN_VERSION, 0, NULL));
 }
 
 void ztl_init_module_functions(void) {

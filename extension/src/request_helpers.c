@@ -27,11 +27,15 @@ static void* run_without_gvl(void* (*body)(void*), void* arg, void* cancel) {
   return rb_nogvl(body, arg, cancel_request, cancel, RB_NOGVL_INTR_FAIL | RB_NOGVL_UBF_ASYNC_SAFE);
 }
 
-ZtlReply ztl_send(uint32_t code, uint32_t value, const void* payload, size_t length) {
+ZtlReply ztl_send(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
   int cancel = 0;
   const ZtlBlocking blocking = {run_without_gvl, &cancel, &cancel};
+  const void* bytes = payload == NULL ? NULL : ztl_payload_bytes(payload);
+  const size_t length = payload == NULL ? 0 : ztl_payload_length(payload);
   ZtlReply reply;
-  const ZtlSendStatus status = ztl_channel_send_blocking(code, value, payload, length, &reply, &blocking);
+  const ZtlSendStatus status = ztl_channel_send_blocking(code, handle, bytes, length, &reply, &blocking);
+  /* The payload's String must outlive the send, which runs without the lock. */
+  if (payload != NULL) RB_GC_GUARD(((ZtlPayload*)payload)->buffer);
   if (status == ZTL_SEND_INTERRUPTED) {
     /* Raises Interrupt, SignalException... as the interpreter would; a trap
      * handler that returns leaves this request failed. */
@@ -48,14 +52,10 @@ int32_t ztl_reply_word(const ZtlReply* reply, size_t index) {
   return ztl_word_at(reply->data + index * 4);
 }
 
-/* Reads a reply into a Ruby value; the reply is released even when building
- * the value raises. */
-typedef VALUE (*ReplyReader)(const ZtlReply* reply, uint32_t context);
-
 typedef struct Reading {
   ZtlReply* reply;
-  ReplyReader read;
-  uint32_t context;
+  ZtlReplyReader read;
+  VALUE context;
 } Reading;
 
 static VALUE run_reader(VALUE arg) {
@@ -68,29 +68,39 @@ static VALUE release_reply(VALUE arg) {
   return Qnil;
 }
 
-static VALUE request_and_read(uint32_t code, uint32_t value, const void* payload, size_t length, ReplyReader read,
-                              uint32_t context) {
-  ZtlReply reply = ztl_send(code, value, payload, length);
+VALUE ztl_request_read(uint32_t code, uint32_t handle, const ZtlPayload* payload, ZtlReplyReader read,
+                       VALUE context) {
+  ZtlReply reply = ztl_send(code, handle, payload);
   if (reply.data == NULL) return read(&reply, context);
   Reading reading = {&reply, read, context};
   return rb_ensure(run_reader, (VALUE)&reading, release_reply, (VALUE)&reply);
 }
 
-static int32_t request_word(uint32_t code, uint32_t value, const void* payload, size_t length) {
-  ZtlReply reply = ztl_send(code, value, payload, length);
-  const int32_t word = ztl_reply_word(&reply, 0);
+int ztl_request_words(uint32_t code, uint32_t handle, const ZtlPayload* payload, int32_t* words, size_t count) {
+  ZtlReply reply = ztl_send(code, handle, payload);
+  for (size_t i = 0; i < count; ++i) words[i] = ztl_reply_word(&reply, i);
+  const int answered = reply.data != NULL;
   ztl_reply_free(&reply);
+  return answered;
+}
+
+int32_t ztl_request_word(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
+  int32_t word;
+  ztl_request_words(code, handle, payload, &word, 1);
   return word;
 }
 
-static VALUE read_item(const ZtlReply* reply, uint32_t unused) {
-  (void)unused;
+VALUE ztl_request_truth(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
+  return ztl_truth_result(ztl_request_word(code, handle, payload));
+}
+
+static VALUE read_item(const ZtlReply* reply, VALUE klass) {
   const uint32_t handle = (uint32_t)ztl_reply_word(reply, 0);
-  return handle == 0 ? Qnil : ztl_wrap_item(handle, ztl_cItem);
+  return handle == 0 ? Qnil : ztl_wrap_item(handle, klass);
 }
 
 /* Handles up to the first 0 word; a reply cut short ends the list there. */
-static VALUE read_item_list(const ZtlReply* reply, uint32_t unused) {
+static VALUE read_item_list(const ZtlReply* reply, VALUE unused) {
   (void)unused;
   if (reply->data == NULL) return Qnil;
   VALUE list = rb_ary_new();
@@ -102,74 +112,49 @@ static VALUE read_item_list(const ZtlReply* reply, uint32_t unused) {
   return list;
 }
 
-static VALUE read_text(const ZtlReply* reply, uint32_t unused) {
+static VALUE read_text(const ZtlReply* reply, VALUE unused) {
   (void)unused;
   return ztl_text_result(reply->data, reply->length);
 }
 
-int32_t ztl_request_int(uint32_t code, const void* payload, size_t length) {
-  return request_word(code, 0, payload, length);
+VALUE ztl_request_item(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
+  return ztl_request_read(code, handle, payload, read_item, ztl_cItem);
 }
 
-VALUE ztl_request_string(uint32_t code, const void* payload, size_t length) {
-  return request_and_read(code, 0, payload, length, read_text, 0);
+VALUE ztl_request_item_list(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
+  return ztl_request_read(code, handle, payload, read_item_list, Qnil);
 }
 
-VALUE ztl_selector_item(int32_t selector) {
-  const ZtlWord word = ztl_word(selector);
-  return request_and_read(ZTL_REQ_SPECIAL_ITEM, 0, word.bytes, sizeof word.bytes, read_item, 0);
+VALUE ztl_request_text(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
+  return ztl_request_read(code, handle, payload, read_text, Qnil);
+}
+
+VALUE ztl_request_time(uint32_t code, uint32_t handle) {
+  return ztl_time_result(ztl_request_word(code, handle, NULL));
+}
+
+/* The host answers a stored date and a handle of 0 alike (with nothing), so
+ * only a wrapper that still names something reports true. */
+VALUE ztl_request_set_time(uint32_t code, uint32_t handle, VALUE time) {
+  const int32_t seconds = ztl_time_arg(time);
+  ZtlPayload payload = ztl_payload_new(4);
+  ztl_payload_word(&payload, seconds);
+  ztl_request_word(code, handle, &payload);
+  return handle != 0 ? Qtrue : Qfalse;
+}
+
+static ZtlPayload selector_payload(int32_t selector) {
+  ZtlPayload payload = ztl_payload_new(4);
+  ztl_payload_word(&payload, selector);
+  return payload;
+}
+
+VALUE ztl_selector_item(int32_t selector, VALUE klass) {
+  const ZtlPayload payload = selector_payload(selector);
+  return ztl_request_read(ZTL_REQ_SPECIAL_ITEM, 0, &payload, read_item, klass);
 }
 
 VALUE ztl_selector_item_list(int32_t selector) {
-  const ZtlWord word = ztl_word(selector);
-  return request_and_read(ZTL_REQ_SPECIAL_ITEM, 0, word.bytes, sizeof word.bytes, read_item_list, 0);
-}
-
-int32_t ztl_handle_request_int(uint32_t handle, uint32_t code, const void* payload, size_t length) {
-  return request_word(code, handle, payload, length);
-}
-
-VALUE ztl_handle_request_item(uint32_t handle, uint32_t code, const void* payload, size_t length) {
-  return request_and_read(code, handle, payload, length, read_item, 0);
-}
-
-VALUE ztl_handle_request_item_list(uint32_t handle, uint32_t code) {
-  return request_and_read(code, handle, NULL, 0, read_item_list, 0);
-}
-
-VALUE ztl_handle_request_string(uint32_t handle, uint32_t code, const void* payload, size_t length) {
-  return request_and_read(code, handle, payload, length, read_text, 0);
-}
-
-VALUE ztl_handle_get_time(uint32_t handle, uint32_t code) {
-  return ztl_time_result(request_word(code, handle, NULL, 0));
-}
-
-VALUE ztl_handle_set_time(uint32_t handle, VALUE time, uint32_t code) {
-  const ZtlWord word = ztl_word(ztl_time_arg(time));
-  request_word(code, handle, word.bytes, sizeof word.bytes);
-  return Qtrue;
-}
-
-int32_t ztl_item_request_int(VALUE item, uint32_t code, const void* payload, size_t length) {
-  return ztl_handle_request_int(ztl_item_data(item)->handle, code, payload, length);
-}
-
-VALUE ztl_item_request_item(VALUE item, uint32_t code, const void* payload, size_t length) {
-  return ztl_handle_request_item(ztl_item_data(item)->handle, code, payload, length);
-}
-
-VALUE ztl_item_request_item_list(VALUE item, uint32_t code) {
-  return ztl_handle_request_item_list(ztl_item_data(item)->handle, code);
-}
-
-VALUE ztl_item_request_string(VALUE item, uint32_t code, const void* payload, size_t length) {
-  return ztl_handle_request_string(ztl_item_data(item)->handle, code, payload, length);
-}
-
-VALUE ztl_item_get_time(VALUE item, uint32_t code) { return ztl_handle_get_time(ztl_item_data(item)->handle, code); }
-
-VALUE ztl_item_set_time(VALUE item, VALUE time, uint32_t code) {
-  const uint32_t handle = ztl_item_data(item)->handle;
-  return ztl_handle_set_time(handle, time, code);
+  const ZtlPayload payload = selector_payload(selector);
+  return ztl_request_read(ZTL_REQ_SPECIAL_ITEM, 0, &payload, read_item_list, Qnil);
 }

@@ -17,32 +17,18 @@ typedef struct ZtlMemberData {
   uint32_t owner;
 } ZtlMemberData;
 
-/* The project's item handle, then the five option flags; the host's reply
- * overwrites the whole block. */
-typedef struct ZtlProjectOptionData {
-  uint32_t words[6];
-} ZtlProjectOptionData;
-
 extern const rb_data_type_t ztl_item_type;
 extern const rb_data_type_t ztl_document_type;
-extern const rb_data_type_t ztl_filelink_type;
-extern const rb_data_type_t ztl_project_option_type;
 
 /* klass is ZtlItem or a subclass of it. */
 VALUE ztl_wrap_item(uint32_t handle, VALUE klass);
 VALUE ztl_wrap_document(uint32_t handle, uint32_t owner);
-VALUE ztl_wrap_filelink(uint32_t handle, uint32_t owner);
-VALUE ztl_wrap_project_option(uint32_t item_handle);
 
 /* Receivers: nil raises Ztl::Error. */
 ZtlItemData* ztl_item_data(VALUE object);
-ZtlMemberData* ztl_document_data(VALUE object);
-ZtlMemberData* ztl_filelink_data(VALUE object);
-ZtlProjectOptionData* ztl_project_option_data(VALUE object);
 
-/* Arguments: nil is a TypeError like any other object of the wrong kind. */
+/* Arguments: nil is a TypeError like any other object of the wrong kind, and
+ * so is a document or link wrapper, whose handle is not an item's. */
 ZtlItemData* ztl_item_arg(VALUE object);
-ZtlMemberData* ztl_document_arg(VALUE object);
-ZtlMemberData* ztl_filelink_arg(VALUE object);
 
 #endif /* ZTL_WRAPPERS_H */

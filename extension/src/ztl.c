@@ -1,7 +1,7 @@
 /* Entry point of the extension: require "ztl" runs Init_ztl, which opens the
- * channel to the host and registers the module Ztl. */
+ * channel to the host and registers the module Ztl, one family or class at a
+ * time. */
 #include "channel_client.h"
-#include "conversions.h"
 #include "ztl.h"
 
 VALUE ztl_mZtl;
@@ -37,7 +37,7 @@ static void define_wrapper_class(VALUE* global, const char* name) {
   *global = klass;
 }
 
-void ztl_init_classes(void) {
+static void init_classes(void) {
   define_wrapper_class(&ztl_cItem, "ZtlItem");
   define_wrapper_class(&ztl_cItemDocument, "ZtlItemDocument");
   define_wrapper_class(&ztl_cFileLink, "ZtlFileLink");
@@ -51,8 +51,9 @@ RUBY_FUNC_EXPORTED void Init_ztl(void) {
   ztl_init_conversions();
   ztl_init_module_functions();
   /* The dialog functions join the module functions here. */
-  ztl_init_classes();
-  /* The methods of ZtlItem, ZtlItemDocument and ZtlFileLink, ZtlProjectOption
-   * and Edit are registered here, one init per class, in that order. */
+  init_classes();
+  ztl_init_item();
+  /* ZtlItemDocument, ZtlFileLink, ZtlProjectOption and Edit follow here, one
+   * init and one file per class, in that order. */
   ztl_init_constants();
 }

@@ -1,5 +1,5 @@
 /* What the parts of the extension share: the module, its classes and error
- * class, and the init function of each family that Init_ztl calls. */
+ * class, and the init function of each family and class that Init_ztl calls. */
 #ifndef ZTL_EXTENSION_H
 #define ZTL_EXTENSION_H
 
@@ -30,8 +30,11 @@ enum ZtlSelector {
   ZTL_SELECT_LOADED_PROJECTS = 11
 };
 
-void ztl_init_module_functions(void);
-void ztl_init_classes(void);
-void ztl_init_constants(void);
+/* One init per family or class, each in its own file, called by Init_ztl in
+ * the order in which the module is registered. */
+void ztl_init_conversions(void);
+void ztl_init_module_functions(void); /* module_functions.c */
+void ztl_init_item(void);             /* item.c: ZtlItem */
+void ztl_init_constants(void);        /* constants.c */
 
 #endif /* ZTL_EXTENSION_H */

@@ -109,4 +109,30 @@ module FakeHostSupport
   def words(*values)
     values.pack("l<*")
   end
+
+  # Runs code after `item = ztl_current_item` (handle 7) against replies;
+  # returns the lines printed and the requests after that first one as
+  # [code, value, payload].
+  ITEM_HANDLE = 7
+
+  def run_on_item(code, replies, env: {})
+    host = fake_host(replies: ["words #{ITEM_HANDLE}"] + replies)
+    out, err, status = run_script("item = ztl_current_item\n" + code, namespace: host.namespace, env: env)
+    assert status.success?, "script failed: #{err}"
+    [out.lines(chomp: true), host.requests.drop(1).map { |r| [r.code, r.value, r.payload] }]
+  end
+
+  # Reply lines laid out as the plug-in writes its replies.
+  def reply_bytes(bytes)
+    bytes.empty? ? "empty" : "hex #{bytes.unpack1('H*')}"
+  end
+
+  def reply_items(*handles)
+    "words #{(handles + [0]).join(' ')}"
+  end
+
+  # A category list: name NUL value NUL per category, then one NUL.
+  def categories(pairs)
+    pairs.map { |name, value| name.b + "\0" + value.b + "\0" }.join.b + "\0"
+  end
 end

@@ -113,4 +113,15 @@ class TestModuleFunctions < Minitest::Test
                                                                      env: { "ZTL_CODEPAGE" => "932" })
     assert_equal "[#<Encoding:Windows-31J>, [130, 160, 130, 162]]\n", out
   end
+
+  def test_command_texts_go_in_the_host_code_page
+    host = fake_host(replies: ["words 1", "words 1"])
+    out, = run_script(<<~RUBY, namespace: host.namespace, env: { "ZTL_CODEPAGE" => "932" })
+      show { ztl_exec_command("検索", nil, "語") }
+      show { ztl_exec_command("x", "\u00e9\u0301") }
+    RUBY
+    assert_equal "true\nERR Encoding::UndefinedConversionError: U+00E9 from UTF-8 to Windows-31J\n", out
+    sjis = ->(text) { text.encode("Windows-31J").b }
+    assert_equal [sjis["検索"] + "\0\0" + sjis["語"] + "\0" + "\0" * 7 + "\0"], host.requests.map(&:payload)
+  end
 end

@@ -1,0 +1,412 @@
+/* Ztl::ZtlItem: one item of the host's tree. Every method is one request
+ * (two for ZtlItem.new(8) and user_categories=) with the receiver's handle in
+ * the header; the payloads are those the plug-in's item handlers read. */
+#include "conversions.h"
+#include "payload.h"
+#include "request_helpers.h"
+#include "wrappers.h"
+#include "ztl.h"
+
+enum { ITEM_KIND_TASK = 0, ITEM_KIND_FILER = 1, ITEM_KIND_FOLDER = 2, ITEM_KIND_PROJECT = 3 };
+enum { ALARM_WORDS = 4 };
+
+static uint32_t handle_of(VALUE self) { return ztl_item_data(self)->handle; }
+
+static ZtlPayload word_payload(int32_t value) {
+  ZtlPayload payload = ztl_payload_new(4);
+  ztl_payload_word(&payload, value);
+  return payload;
+}
+
+/* --- Class methods ------------------------------------------------------ */
+
+/* The current document (selector 8) is not an item, and its handle must not
+ * be taken for one: a script asking for the item of the current document
+ * gets the item that owns it, which the host keeps as its current item. */
+static VALUE item_of_current_document(VALUE klass) {
+  const ZtlPayload payload = word_payload(ZTL_SELECT_CURRENT_DOCUMENT);
+  if (ztl_request_word(ZTL_REQ_SPECIAL_ITEM, 0, &payload) == 0) return Qnil;
+  return ztl_selector_item(ZTL_SELECT_CURRENT_ITEM, klass);
+}
+
+/* Not a constructor: no initialize runs, and nothing is made when the host
+ * has no such item. A subclass gets instances of itself. */
+static VALUE item_s_new(VALUE klass, VALUE selector) {
+  const int32_t which = ztl_int_arg(selector);
+  if (which == ZTL_SELECT_CURRENT_DOCUMENT) return item_of_current_document(klass);
+  return ztl_selector_item(which, klass);
+}
+
+/* Handle 0 with kind 3 is the one add the plug-in takes for the top level. */
+static VALUE item_s_new_project(VALUE klass) {
+  (void)klass;
+  const ZtlPayload payload = word_payload(ITEM_KIND_PROJECT);
+  return ztl_request_item(ZTL_REQ_ITEM_ADD, 0, &payload);
+}
+
+/* --- Tree: neighbours ---------------------------------------------------- */
+
+#define ITEM_NEIGHBOUR(function, code) \
+  static VALUE function(VALUE self) { return ztl_request_item(code, handle_of(self), NULL); }
+
+ITEM_NEIGHBOUR(item_parent, ZTL_REQ_ITEM_PARENT)
+ITEM_NEIGHBOUR(item_first_child, ZTL_REQ_ITEM_FIRST_CHILD)
+ITEM_NEIGHBOUR(item_next_sibling, ZTL_REQ_ITEM_NEXT_SIBLING)
+ITEM_NEIGHBOUR(item_prev_sibling, ZTL_REQ_ITEM_PREV_SIBLING)
+ITEM_NEIGHBOUR(item_project, ZTL_REQ_ITEM_PROJECT)
+ITEM_NEIGHBOUR(item_next_selected, ZTL_REQ_ITEM_NEXT_SELECTED)
+ITEM_NEIGHBOUR(item_prev_selected, ZTL_REQ_ITEM_PREV_SELECTED)
+ITEM_NEIGHBOUR(item_next, ZTL_REQ_ITEM_NEXT)
+ITEM_NEIGHBOUR(item_prev, ZTL_REQ_ITEM_PREV)
+
+static VALUE item_children(VALUE self) { return ztl_request_item_list(ZTL_REQ_ITEM_CHILDREN, handle_of(self), NULL); }
+
+/* --- Tree: adding, deleting, copying -------------------------------------- */
+
+/* Kinds go unchecked: the plug-in answers 0 (nil) for one outside 0..3. */
+static VALUE add_child(VALUE self, int32_t kind) {
+  const uint32_t handle = handle_of(self);
+  const ZtlPayload payload = word_payload(kind);
+  return ztl_request_item(ZTL_REQ_ITEM_ADD, handle, &payload);
+}
+
+static VALUE item_add(VALUE self, VALUE kind) { return add_child(self, ztl_int_arg(kind)); }
+static VALUE item_add_task(VALUE self) { return add_child(self, ITEM_KIND_TASK); }
+static VALUE item_add_folder(VALUE self) { return add_child(self, ITEM_KIND_FOLDER); }
+static VALUE item_add_filer(VALUE self) { return add_child(self, ITEM_KIND_FILER); }
+
+/* The position goes first on the channel, though it is the second argument. */
+static VALUE item_insert(VALUE self, VALUE kind, VALUE position) {
+  const int32_t kind_word = ztl_int_arg(kind);
+  const int32_t position_word = ztl_int_arg(position);
+  const uint32_t handle = handle_of(self);
+  ZtlPayload payload = ztl_payload_new(8);
+  ztl_payload_word(&payload, position_word);
+  ztl_payload_word(&payload, kind_word);
+  return ztl_request_item(ZTL_REQ_ITEM_INSERT, handle, &payload);
+}
+
+/* The object lets go of the item whatever the host answered, so it cannot
+ * reach the deleted item (or, after a refusal, the item it meant to delete)
+ * again. Other objects of the same item keep their handle. */
+static VALUE item_delete(VALUE self) {
+  ZtlItemData* data = ztl_item_data(self);
+  const VALUE deleted = ztl_request_truth(ZTL_REQ_ITEM_DELETE, data->handle, NULL);
+  data->handle = 0;
+  return deleted;
+}
+
+/* Only a ZtlItem is a source: a document or link wrapper's handle is not an
+ * item's, and the host would take it for one. */
+static VALUE assign_from(VALUE self, VALUE source, int with_children) {
+  const uint32_t source_handle = ztl_item_arg(source)->handle;
+  const uint32_t handle = handle_of(self);
+  ZtlPayload payload = ztl_payload_new(8);
+  ztl_payload_handle(&payload, source_handle);
+  ztl_payload_truth(&payload, with_children);
+  return ztl_request_truth(ZTL_REQ_ITEM_ASSIGN, handle, &payload);
+}
+
+static VALUE item_assign(VALUE self, VALUE source) { return assign_from(self, source, 0); }
+static VALUE item_assign_with_children(VALUE self, VALUE source) { return assign_from(self, source, 1); }
+
+/* --- Tree: kind, depth, row, selection, focus -------------------------------- */
+
+static int32_t kind_of(VALUE self) { return ztl_request_word(ZTL_REQ_ITEM_KIND, handle_of(self), NULL); }
+
+/* Kinds above 3 are projects; -1 (no item) stays -1. */
+static VALUE item_kind(VALUE self) {
+  const int32_t kind = kind_of(self);
+  return ztl_int_result(kind > ITEM_KIND_PROJECT ? ITEM_KIND_PROJECT : kind);
+}
+
+static VALUE item_is_task(VALUE self) { return kind_of(self) == ITEM_KIND_TASK ? Qtrue : Qfalse; }
+static VALUE item_is_filer(VALUE self) { return kind_of(self) == ITEM_KIND_FILER ? Qtrue : Qfalse; }
+static VALUE item_is_folder(VALUE self) { return kind_of(self) == ITEM_KIND_FOLDER ? Qtrue : Qfalse; }
+static VALUE item_is_project(VALUE self) { return kind_of(self) >= ITEM_KIND_PROJECT ? Qtrue : Qfalse; }
+
+static VALUE item_level(VALUE self) { return ztl_int_result(ztl_request_word(ZTL_REQ_ITEM_LEVEL, handle_of(self), NULL)); }
+
+static VALUE item_listitem_index(VALUE self) {
+  return ztl_int_result(ztl_request_word(ZTL_REQ_ITEM_LISTITEM_INDEX, handle_of(self), NULL));
+}
+
+static VALUE item_is_selected(VALUE self) { return ztl_request_truth(ZTL_REQ_ITEM_SELECTED_GET, handle_of(self), NULL); }
+
+static VALUE item_set_selected(VALUE self, VALUE flag) {
+  const uint32_t handle = handle_of(self);
+  const ZtlPayload payload = word_payload(ztl_truth_arg(flag));
+  return ztl_request_truth(ZTL_REQ_ITEM_SELECTED_SET, handle, &payload);
+}
+
+static VALUE item_set_focus(VALUE self) { return ztl_request_truth(ZTL_REQ_ITEM_SET_FOCUS, handle_of(self), NULL); }
+
+static VALUE item_set_current_folder(VALUE self) {
+  return ztl_request_truth(ZTL_REQ_ITEM_SET_CURRENT_FOLDER, handle_of(self), NULL);
+}
+
+static VALUE item_project_filename(VALUE self) {
+  return ztl_request_text(ZTL_REQ_ITEM_PROJECT_FILENAME, handle_of(self), NULL);
+}
+
+/* --- Properties: title, progress, priority, message id ---------------------- */
+
+static VALUE item_title(VALUE self) { return ztl_request_text(ZTL_REQ_ITEM_TITLE_GET, handle_of(self), NULL); }
+
+static VALUE item_set_title(VALUE self, VALUE title) {
+  const uint32_t handle = handle_of(self);
+  volatile VALUE text = title;
+  const ZtlText bytes = ztl_text_arg(&text);
+  ZtlPayload payload = ztl_payload_new(bytes.length + 1);
+  ztl_payload_text(&payload, bytes);
+  RB_GC_GUARD(text);
+  return ztl_request_truth(ZTL_REQ_ITEM_TITLE_SET, handle, &payload);
+}
+
+/* The host answers a stored value and a handle of 0 alike (with nothing), so
+ * only a wrapper that still names an item reports true. */
+static VALUE set_int_property(VALUE self, VALUE value, uint32_t code) {
+  const int32_t word = ztl_int_arg(value);
+  const uint32_t handle = handle_of(self);
+  const ZtlPayload payload = word_payload(word);
+  ztl_request_word(code, handle, &payload);
+  return handle != 0 ? Qtrue : Qfalse;
+}
+
+static VALUE item_progress(VALUE self) {
+  return ztl_int_result(ztl_request_word(ZTL_REQ_ITEM_PROGRESS_GET, handle_of(self), NULL));
+}
+
+static VALUE item_set_progress(VALUE self, VALUE progress) {
+  return set_int_property(self, progress, ZTL_REQ_ITEM_PROGRESS_SET);
+}
+
+static VALUE item_priority(VALUE self) {
+  return ztl_int_result(ztl_request_word(ZTL_REQ_ITEM_PRIORITY_GET, handle_of(self), NULL));
+}
+
+static VALUE item_set_priority(VALUE self, VALUE priority) {
+  return set_int_property(self, priority, ZTL_REQ_ITEM_PRIORITY_SET);
+}
+
+static VALUE item_message_id(VALUE self) {
+  return ztl_request_text(ZTL_REQ_ITEM_MESSAGE_ID_GET, handle_of(self), NULL);
+}
+
+/* --- Properties: times ---------------------------------------------------- */
+
+#define ITEM_TIME_READER(function, code) \
+  static VALUE function(VALUE self) { return ztl_request_time(code, handle_of(self)); }
+#define ITEM_TIME_WRITER(function, code) \
+  static VALUE function(VALUE self, VALUE time) { return ztl_request_set_time(code, handle_of(self), time); }
+
+ITEM_TIME_READER(item_start_time, ZTL_REQ_ITEM_START_TIME_GET)
+ITEM_TIME_WRITER(item_set_start_time, ZTL_REQ_ITEM_START_TIME_SET)
+ITEM_TIME_READER(item_planned_start_time, ZTL_REQ_ITEM_PLANNED_START_TIME_GET)
+ITEM_TIME_WRITER(item_set_planned_start_time, ZTL_REQ_ITEM_PLANNED_START_TIME_SET)
+ITEM_TIME_READER(item_end_time, ZTL_REQ_ITEM_END_TIME_GET)
+ITEM_TIME_WRITER(item_set_end_time, ZTL_REQ_ITEM_END_TIME_SET)
+ITEM_TIME_READER(item_due_time, ZTL_REQ_ITEM_DUE_TIME_GET)
+ITEM_TIME_WRITER(item_set_due_time, ZTL_REQ_ITEM_DUE_TIME_SET)
+ITEM_TIME_READER(item_last_modify_time, ZTL_REQ_ITEM_LAST_MODIFY_TIME_GET)
+ITEM_TIME_READER(item_create_time, ZTL_REQ_ITEM_CREATE_TIME_GET)
+
+/* --- Properties: user categories ------------------------------------------- */
+
+/* The next text of a category list, moving past its NUL; a list cut short
+ * gives empty texts once its bytes end. */
+static VALUE next_text(const ZtlReply* reply, size_t* at) {
+  const size_t start = *at < reply->length ? *at : reply->length;
+  VALUE text = ztl_text_result(reply->data + start, reply->length - start);
+  *at = start + (size_t)RSTRING_LEN(text) + 1;
+  return text;
+}
+
+/* The texts of a category list (name NUL value NUL ..., then one NUL), in
+ * order, into an Array: names at even places, values at odd ones. */
+static VALUE read_category_texts(const ZtlReply* reply, VALUE unused) {
+  (void)unused;
+  VALUE texts = rb_ary_new();
+  size_t at = 0;
+  while (reply->data != NULL && at < reply->length && reply->data[at] != 0) {
+    rb_ary_push(texts, next_text(reply, &at));
+    rb_ary_push(texts, next_text(reply, &at));
+  }
+  return texts;
+}
+
+static VALUE category_texts(uint32_t handle) {
+  return ztl_request_read(ZTL_REQ_ITEM_USER_CATEGORIES_GET, handle, NULL, read_category_texts, Qnil);
+}
+
+static VALUE item_user_categories(VALUE self) {
+  const VALUE texts = category_texts(handle_of(self));
+  const long count = RARRAY_LEN(texts);
+  if (count == 0) return Qnil;
+  VALUE categories = rb_hash_new();
+  for (long i = 0; i + 1 < count; i += 2) rb_hash_aset(categories, RARRAY_AREF(texts, i), RARRAY_AREF(texts, i + 1));
+  return categories;
+}
+
+/* The value the script gives for a category: under its name, or under a key
+ * that reads as the name once in the host's code page (a script's literals
+ * may be in another encoding), else whatever the Hash's default makes of it. */
+typedef struct KeySearch {
+  VALUE name;
+  VALUE key;
+} KeySearch;
+
+static int match_key(VALUE key, VALUE value, VALUE arg) {
+  (void)value;
+  KeySearch* search = (KeySearch*)arg;
+  if (!RB_TYPE_P(key, T_STRING) || !ztl_reads_as_host_text(key, search->name)) return ST_CONTINUE;
+  search->key = key;
+  return ST_STOP;
+}
+
+static VALUE category_value(VALUE hash, VALUE name) {
+  const VALUE value = rb_hash_lookup2(hash, name, Qundef);
+  if (value != Qundef) return value;
+  KeySearch search = {name, Qundef};
+  rb_hash_foreach(hash, match_key, (VALUE)&search);
+  return rb_hash_aref(hash, search.key == Qundef ? name : search.key);
+}
+
+/* Names and the script's values for them, alternately, converted for
+ * sending. Every lookup and conversion (which may run the script's code, so
+ * the names are frozen) comes before any byte is taken. */
+static VALUE categories_to_send(VALUE hash, VALUE texts) {
+  VALUE sent = rb_ary_new();
+  for (long i = 0; i + 1 < RARRAY_LEN(texts); i += 2) {
+    const VALUE name = rb_obj_freeze(RARRAY_AREF(texts, i));
+    rb_ary_push(sent, name);
+    rb_ary_push(sent, ztl_text_value(category_value(hash, name)));
+  }
+  return sent;
+}
+
+/* Only the categories the item has can change: the list goes in the host's
+ * order, from a fresh reading, with a value for every one of them. */
+static VALUE item_set_user_categories(VALUE self, VALUE values) {
+  if (NIL_P(values)) rb_raise(ztl_eError, "Hash is nil");
+  const VALUE hash = rb_convert_type(values, T_HASH, "Hash", "to_hash");
+  const uint32_t handle = handle_of(self);
+  VALUE sent = categories_to_send(hash, category_texts(handle));
+  size_t total = 1;
+  for (long i = 0; i < RARRAY_LEN(sent); ++i) total += ztl_text_bytes(RARRAY_AREF(sent, i)).length + 1;
+  ZtlPayload payload = ztl_payload_new(total);
+  for (long i = 0; i < RARRAY_LEN(sent); ++i) ztl_payload_text(&payload, ztl_text_bytes(RARRAY_AREF(sent, i)));
+  ztl_payload_nul(&payload);
+  RB_GC_GUARD(sent);
+  return ztl_request_truth(ZTL_REQ_ITEM_USER_CATEGORIES_SET, handle, &payload);
+}
+
+/* --- Properties: alarm ------------------------------------------------------ */
+
+/* The alarm in its channel form: enabled, due-time flag, count, unit. */
+enum { ALARM_ENABLED = 0, ALARM_DUE_TIME = 1, ALARM_COUNT = 2, ALARM_UNIT = 3 };
+
+/* Each reader asks on its own; no reply at all reads as nil. */
+static VALUE alarm_word(VALUE self, int index, int truth) {
+  int32_t words[ALARM_WORDS];
+  if (!ztl_request_words(ZTL_REQ_ITEM_ALARM_GET, handle_of(self), NULL, words, ALARM_WORDS)) return Qnil;
+  return truth ? ztl_truth_result(words[index]) : ztl_int_result(words[index]);
+}
+
+static VALUE item_has_alarm(VALUE self) { return alarm_word(self, ALARM_ENABLED, 1); }
+static VALUE item_alarm_due_time(VALUE self) { return alarm_word(self, ALARM_DUE_TIME, 1); }
+static VALUE item_alarm_count(VALUE self) { return alarm_word(self, ALARM_COUNT, 0); }
+static VALUE item_alarm_count_unit(VALUE self) { return alarm_word(self, ALARM_UNIT, 0); }
+
+static VALUE send_alarm(VALUE self, const int32_t words[ALARM_WORDS]) {
+  const uint32_t handle = handle_of(self);
+  ZtlPayload payload = ztl_payload_new(4 * ALARM_WORDS);
+  for (int i = 0; i < ALARM_WORDS; ++i) ztl_payload_word(&payload, words[i]);
+  return ztl_request_truth(ZTL_REQ_ITEM_ALARM_SET, handle, &payload);
+}
+
+static VALUE item_set_alarm(VALUE self, VALUE due_time, VALUE count, VALUE unit) {
+  const int32_t words[ALARM_WORDS] = {1, ztl_truth_arg(due_time), ztl_int_arg(count), ztl_int_arg(unit)};
+  return send_alarm(self, words);
+}
+
+static VALUE item_clear_alarm(VALUE self) {
+  const int32_t words[ALARM_WORDS] = {0, 0, 0, 0};
+  return send_alarm(self, words);
+}
+
+/* --- Registration ----------------------------------------------------------- */
+
+static void define_tree_methods(VALUE c) {
+  rb_define_method(c, "parent", item_parent, 0);
+  rb_define_method(c, "first_child", item_first_child, 0);
+  rb_define_method(c, "children", item_children, 0);
+  rb_define_method(c, "next_sibling", item_next_sibling, 0);
+  rb_define_method(c, "prev_sibling", item_prev_sibling, 0);
+  rb_define_method(c, "project", item_project, 0);
+  rb_define_method(c, "next_selected", item_next_selected, 0);
+  rb_define_method(c, "prev_selected", item_prev_selected, 0);
+  rb_define_method(c, "next", item_next, 0);
+  rb_define_method(c, "prev", item_prev, 0);
+  rb_define_method(c, "add", item_add, 1);
+  rb_define_method(c, "add_task", item_add_task, 0);
+  rb_define_method(c, "add_folder", item_add_folder, 0);
+  rb_define_method(c, "add_filer", item_add_filer, 0);
+  rb_define_method(c, "insert", item_insert, 2);
+  rb_define_method(c, "delete", item_delete, 0);
+  rb_define_method(c, "assign", item_assign, 1);
+  rb_define_method(c, "assign_with_children", item_assign_with_children, 1);
+  rb_define_method(c, "kind", item_kind, 0);
+  rb_define_method(c, "task?", item_is_task, 0);
+  rb_define_method(c, "folder?", item_is_folder, 0);
+  rb_define_method(c, "filer?", item_is_filer, 0);
+  rb_define_method(c, "project?", item_is_project, 0);
+  rb_define_method(c, "level", item_level, 0);
+  rb_define_method(c, "listitem_index", item_listitem_index, 0);
+}
+
+static void define_property_methods(VALUE c) {
+  rb_define_method(c, "title", item_title, 0);
+  rb_define_method(c, "title=", item_set_title, 1);
+  rb_define_method(c, "progress", item_progress, 0);
+  rb_define_method(c, "progress=", item_set_progress, 1);
+  rb_define_method(c, "priority", item_priority, 0);
+  rb_define_method(c, "priority=", item_set_priority, 1);
+  rb_define_method(c, "message_id", item_message_id, 0);
+  rb_define_method(c, "start_time", item_start_time, 0);
+  rb_define_method(c, "start_time=", item_set_start_time, 1);
+  rb_define_method(c, "planned_start_time", item_planned_start_time, 0);
+  rb_define_method(c, "planned_start_time=", item_set_planned_start_time, 1);
+  rb_define_method(c, "end_time", item_end_time, 0);
+  rb_define_method(c, "end_time=", item_set_end_time, 1);
+  rb_define_method(c, "due_time", item_due_time, 0);
+  rb_define_method(c, "due_time=", item_set_due_time, 1);
+  rb_define_method(c, "last_modify_time", item_last_modify_time, 0);
+  rb_define_method(c, "create_time", item_create_time, 0);
+}
+
+/* The document and file-link methods join between the times and the
+ * categories, and project_option at the end. */
+static void define_category_alarm_and_selection_methods(VALUE c) {
+  rb_define_method(c, "user_categories", item_user_categories, 0);
+  rb_define_method(c, "user_categories=", item_set_user_categories, 1);
+  rb_define_method(c, "alarm?", item_has_alarm, 0);
+  rb_define_method(c, "alarm_due_time?", item_alarm_due_time, 0);
+  rb_define_method(c, "alarm_count", item_alarm_count, 0);
+  rb_define_method(c, "alarm_count_unit", item_alarm_count_unit, 0);
+  rb_define_method(c, "set_alarm", item_set_alarm, 3);
+  rb_define_method(c, "clear_alarm", item_clear_alarm, 0);
+  rb_define_method(c, "selected?", item_is_selected, 0);
+  rb_define_method(c, "selected=", item_set_selected, 1);
+  rb_define_method(c, "set_focus", item_set_focus, 0);
+  rb_define_method(c, "set_current_folder", item_set_current_folder, 0);
+  rb_define_method(c, "project_filename", item_project_filename, 0);
+}
+
+void ztl_init_item(void) {
+  rb_define_singleton_method(ztl_cItem, "new", item_s_new, 1);
+  rb_define_singleton_method(ztl_cItem, "new_project", item_s_new_project, 0);
+  define_tree_methods(ztl_cItem);
+  define_property_methods(ztl_cItem);
+  define_category_alarm_and_selection_methods(ztl_cItem);
+}
