@@ -1,4 +1,4 @@
-#include "command_file.h"
+#include "commands/command_file.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "command_table.h"
+#include "commands/command_table.h"
 
 namespace scriptlink {
 

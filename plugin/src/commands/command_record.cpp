@@ -1,4 +1,4 @@
-#include "command_record.h"
+#include "commands/command_record.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "command_table.h"
+#include "commands/command_table.h"
 
 namespace scriptlink {
 

@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "command_record.h"
+#include "commands/command_record.h"
 
 namespace scriptlink {
 

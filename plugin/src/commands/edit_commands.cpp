@@ -2,9 +2,9 @@
 // behind CommandListDialog.
 #include <algorithm>
 
-#include "command_file.h"
-#include "plugin_globals.h"
-#include "scriptlink.h"
+#include "commands/command_file.h"
+#include "controller/plugin_globals.h"
+#include "controller/scriptlink.h"
 
 namespace scriptlink {
 

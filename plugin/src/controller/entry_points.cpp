@@ -15,13 +15,13 @@
 #include <zentrella/host_api.h>
 #include <zentrella/plugin_abi.h>
 
-#include "help_launcher.h"
-#include "host_api_table.h"
-#include "plugin_globals.h"
-#include "plugin_info.h"
-#include "plugin_version.h"
-#include "report_error.h"
-#include "scriptlink.h"
+#include "controller/help_launcher.h"
+#include "host_binding/host_api_table.h"
+#include "controller/plugin_globals.h"
+#include "controller/plugin_info.h"
+#include "controller/plugin_version.h"
+#include "controller/report_error.h"
+#include "controller/scriptlink.h"
 
 // The plug-in's own version, read back by ZTLPlugin_SetVersion from the file.
 ZTL_DEFINE_FILE_VERSION(ZTL_VERSION_MAJOR, ZTL_VERSION_MINOR, ZTL_VERSION_RELEASE,

@@ -1,4 +1,4 @@
-#include "help_launcher.h"
+#include "controller/help_launcher.h"
 
 #include <platform/paths.h>
 #include <platform/shell.h>

@@ -1,4 +1,4 @@
-#include "notify_window.h"
+#include "controller/notify_window.h"
 
 #include <ztl/channel.h>
 

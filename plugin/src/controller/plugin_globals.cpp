@@ -1,4 +1,4 @@
-#include "plugin_globals.h"
+#include "controller/plugin_globals.h"
 
 #include <platform/paths.h>
 

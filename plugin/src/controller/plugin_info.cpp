@@ -1,4 +1,4 @@
-#include "plugin_info.h"
+#include "controller/plugin_info.h"
 
 #include <algorithm>
 #include <cstdlib>

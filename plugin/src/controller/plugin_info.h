@@ -5,7 +5,7 @@
 
 #include <zentrella/plugin_abi.h>
 
-#include "command_table.h"
+#include "commands/command_table.h"
 
 namespace scriptlink {
 

@@ -1,8 +1,8 @@
-#include "plugin_version.h"
+#include "controller/plugin_version.h"
 
 #include <string>
 
-#include "plugin_globals.h"
+#include "controller/plugin_globals.h"
 
 namespace scriptlink {
 

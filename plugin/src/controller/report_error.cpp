@@ -1,4 +1,4 @@
-#include "report_error.h"
+#include "controller/report_error.h"
 
 #include <cstdio>
 #include <string>

@@ -1,7 +1,7 @@
 // The run controller: how a host command becomes one finished script run, and
 // how a script started outside the host is served. At most one script is
 // served at a time; the busy flag turns a second attempt into a question.
-#include "run_controller.h"
+#include "controller/run_controller.h"
 
 #include <cerrno>
 #include <charconv>
@@ -23,13 +23,14 @@
 
 #include "channel/channel_error.h"
 #include "channel/comm_to_ruby.h"
-#include "command_file.h"
-#include "help_launcher.h"
-#include "host_api_table.h"
+#include "commands/command_file.h"
+#include "controller/help_launcher.h"
+#include "host_binding/host_api_table.h"
 #include "launcher/run_script.h"
-#include "plugin_globals.h"
-#include "report_error.h"
-#include "scriptlink.h"
+#include "controller/plugin_globals.h"
+#include "controller/report_error.h"
+#include "controller/scriptlink.h"
+#include "controller/serve_request.h"
 
 namespace scriptlink {
 
@@ -125,7 +126,8 @@ class TScriptlink::ChannelScope {
   static std::unique_ptr<TCommToRuby> MakeChannel(const TScriptlink& owner) {
     const platform::NamedMapping* announcement = owner.AnnouncementMapping();
     if (owner.IsStation() && announcement == nullptr) throw ChannelError(kCannotOpenSharedMemory);
-    return TCommToRuby::CreateFresh(ChannelNumber(), announcement, HandlerEnv{&Host(), {}, {}});
+    return TCommToRuby::CreateFresh(ChannelNumber(), announcement,
+                                    [] { return MakeDispatchServer(HandlerEnv{&Host(), {}, {}}); });
   }
 
   TScriptlink& owner_;

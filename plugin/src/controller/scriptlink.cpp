@@ -1,4 +1,4 @@
-#include "scriptlink.h"
+#include "controller/scriptlink.h"
 
 #include <cstdio>
 #include <exception>
@@ -6,10 +6,10 @@
 
 #include <ztl/channel.h>
 
-#include "command_file.h"
-#include "help_launcher.h"
-#include "plugin_globals.h"
-#include "report_error.h"
+#include "commands/command_file.h"
+#include "controller/help_launcher.h"
+#include "controller/plugin_globals.h"
+#include "controller/report_error.h"
 
 namespace scriptlink {
 

@@ -12,8 +12,8 @@
 
 #include "channel/station_claim.h"
 #include "channel/wait_thread.h"
-#include "command_table.h"
-#include "notify_window.h"
+#include "commands/command_table.h"
+#include "controller/notify_window.h"
 
 namespace scriptlink {
 

@@ -1,4 +1,4 @@
-#include "channel/serve_frames.h"
+#include "controller/serve_frames.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include "channel/channel_error.h"
 #include "channel/frame_channel.h"
 #include "channel/scripted_transport.h"
-#include "channel/serve_request.h"
+#include "controller/serve_request.h"
 
 namespace scriptlink {
 

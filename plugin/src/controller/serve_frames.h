@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "handlers/request_context.h"
+#include "requests/request_context.h"
 
 namespace scriptlink {
 

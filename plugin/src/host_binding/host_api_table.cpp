@@ -1,4 +1,4 @@
-#include "host_api_table.h"
+#include "host_binding/host_api_table.h"
 
 #include <cstddef>
 

@@ -8,7 +8,7 @@
 
 #include <zentrella/host_api.h>
 
-#include "host_api_table.h"
+#include "host_binding/host_api_table.h"
 
 namespace scriptlink {
 
@@ -64,6 +64,15 @@ using UserCatInfoRecord = HostRecord<ZtlUserCatInfo>;
 // The host's alarm release is called also for a null alarm.
 using AlarmRecord = HostRecord<ZtlAlarmInfo, true>;
 
+// The handles of a 0-terminated array inside a record (documents, file links,
+// categories); empty for a null array.
+inline std::span<const ZtlHandle> ZeroTerminated(const ZtlHandle* first) noexcept {
+  if (first == nullptr) return {};
+  std::size_t count = 0;
+  while (first[count] != 0) ++count;
+  return {first, count};
+}
+
 // A 0-terminated list of handles from the host (selection, children, ...).
 class ItemEntries {
  public:
@@ -72,13 +81,7 @@ class ItemEntries {
 
   bool present() const noexcept { return static_cast<bool>(list_); }
   // The entries before the 0 terminator.
-  std::span<const ZtlHandle> entries() const noexcept {
-    const ZtlHandle* first = list_.get();
-    if (first == nullptr) return {};
-    std::size_t count = 0;
-    while (first[count] != 0) ++count;
-    return {first, count};
-  }
+  std::span<const ZtlHandle> entries() const noexcept { return ZeroTerminated(list_.get()); }
   ZtlHandle first() const noexcept { return list_ ? list_.get()[0] : 0; }
   void reset() noexcept { list_.reset(); }
 
@@ -86,22 +89,27 @@ class ItemEntries {
   HostRecord<ZtlHandle> list_;
 };
 
-inline ItemInfoRecord GetItemInfo(const HostApi& host, ZtlHandle item) {
+// Each Take... calls the host's getter and owns what it returns (possibly null).
+inline ItemInfoRecord TakeItemInfo(const HostApi& host, ZtlHandle item) {
   return {host.GetItemInfo(item), host.FreeItemInfo};
 }
-inline DescriptionInfoRecord GetDescriptionInfo(const HostApi& host, ZtlHandle document) {
+inline DescriptionInfoRecord TakeDescriptionInfo(const HostApi& host, ZtlHandle document) {
   return {host.GetDescriptionInfo(document), host.FreeDescriptionInfo};
 }
-inline LinkedFileInfoRecord GetLinkedFileInfo(const HostApi& host, ZtlHandle link) {
+inline LinkedFileInfoRecord TakeLinkedFileInfo(const HostApi& host, ZtlHandle link) {
   return {host.GetLinkedFileInfo(link), host.FreeLinkedFileInfo};
 }
-inline UserCatInfoRecord GetUserCatInfo(const HostApi& host, ZtlHandle category) {
+inline UserCatInfoRecord TakeUserCatInfo(const HostApi& host, ZtlHandle category) {
   return {host.GetUserCatInfo(category), host.FreeUserCatInfo};
 }
-inline AlarmRecord GetAlarm(const HostApi& host, ZtlHandle item) { return {host.GetAlarm(item), host.FreeAlarmInfo}; }
+inline AlarmRecord TakeAlarm(const HostApi& host, ZtlHandle item) { return {host.GetAlarm(item), host.FreeAlarmInfo}; }
 // Takes a list the host just returned (GetSelectedItems, GetChildren, ...).
 inline ItemEntries TakeItemEntries(const HostApi& host, ZtlHandle* entries) {
   return {entries, host.FreeItemEntries};
 }
+inline ItemEntries TakeChildren(const HostApi& host, ZtlHandle item) {
+  return TakeItemEntries(host, host.GetChildren(item));
+}
+inline ItemEntries TakeSelectedItems(const HostApi& host) { return TakeItemEntries(host, host.GetSelectedItems()); }
 
 }  // namespace scriptlink

@@ -1,4 +1,4 @@
-#include "date_time.h"
+#include "requests/date_time.h"
 
 #include <cmath>
 #include <limits>

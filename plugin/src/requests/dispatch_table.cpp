@@ -1,11 +1,13 @@
-#include "handlers/dispatch_table.h"
+#include "requests/dispatch_table.h"
 
 #include <array>
 #include <span>
 
 #include <ztl/request_codes.h>
 
-#include "handlers/host_query_handlers.h"
+#include <ztl/payloads.h>
+
+#include "requests/families/host_query.h"
 
 namespace scriptlink {
 
@@ -13,7 +15,7 @@ void HandleUnservedRequest(RequestContext& context) { context.reply_empty(); }
 
 namespace {
 
-constexpr std::uint32_t kCodeCount = ZTL_REQ_LAST;
+constexpr std::uint32_t kCodeCount = ZTL_REQUEST_CODE_COUNT;
 
 // The bindings of each family. A family that is not built yet has none and
 // takes the temporary handler; a built family must bind every one of its codes.

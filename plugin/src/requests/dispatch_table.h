@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "handlers/request_family.h"
+#include "requests/request_family.h"
 
 namespace scriptlink {
 

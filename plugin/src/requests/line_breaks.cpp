@@ -1,4 +1,4 @@
-#include "line_breaks.h"
+#include "requests/line_breaks.h"
 
 #include <cstdint>
 

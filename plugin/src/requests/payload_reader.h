@@ -36,6 +36,9 @@ class PayloadReader {
     return {begin, length};
   }
 
+  // The next byte without taking it; 0 at the end.
+  std::uint8_t peek() const noexcept { return remaining() > 0 ? payload_[pos_] : 0; }
+
   std::size_t remaining() const noexcept { return payload_.size() - pos_; }
   bool empty() const noexcept { return payload_.empty(); }
   std::span<const std::uint8_t> bytes() const noexcept { return payload_; }

@@ -1,6 +1,6 @@
-#include "handlers/refresh.h"
+#include "requests/refresh.h"
 
-#include "handlers/window_lock.h"
+#include "requests/window_lock.h"
 
 namespace scriptlink {
 

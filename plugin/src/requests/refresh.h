@@ -2,13 +2,15 @@
 // gathers many changes into one remake.
 #pragma once
 
-#include "channel/channel_state.h"
-#include "handlers/request_context.h"
+#include "requests/channel_state.h"
+#include "requests/request_context.h"
 
 namespace scriptlink {
 
 // Inside an update bracket only marks the remake as pending; otherwise remakes now.
 void RefreshTaskList(const HostApi& host, ChannelState& state);
+// The refresh step after a request changed items.
+inline void RefreshTaskList(RequestContext& context) { RefreshTaskList(context.host(), context.state()); }
 // Rebuilds the host's task list view.
 void RemakeTaskList(const HostApi& host);
 

@@ -1,31 +1,53 @@
-#include "handlers/request_context.h"
+#include "requests/request_context.h"
 
-#include <array>
 #include <stdexcept>
 #include <string>
 
-#include "channel/frame_channel.h"
-
 namespace scriptlink {
+
+ZtlHandle RequestContext::item_or_reply(NoItem none) {
+  if (value() == 0) reply(none);
+  return value();
+}
+
+ItemInfoRecord RequestContext::item_info_or_reply(NoItem none) {
+  const ZtlHandle item = item_or_reply(none);
+  if (item == 0) return {};
+  ItemInfoRecord info = TakeItemInfo(host(), item);
+  if (!info) reply(none);
+  return info;
+}
 
 void RequestContext::reply(std::span<const std::uint8_t> bytes) {
   if (replied_) throw std::logic_error("request " + std::to_string(header_.code) + " replied twice");
   replied_ = true;
-  channel_.WriteReply(bytes);
+  sink_.WriteReply(bytes);
+}
+
+void RequestContext::reply(NoItem none) {
+  switch (none.kind_) {
+    case NoItem::Kind::word: return reply_word(none.value_);
+    case NoItem::Kind::empty: return reply_empty();
+    case NoItem::Kind::text: return reply_text(none.text_);
+  }
 }
 
 void RequestContext::reply_word(std::int32_t value) {
-  const auto raw = static_cast<std::uint32_t>(value);
-  const std::array<std::uint8_t, 4> bytes{static_cast<std::uint8_t>(raw), static_cast<std::uint8_t>(raw >> 8),
-                                          static_cast<std::uint8_t>(raw >> 16), static_cast<std::uint8_t>(raw >> 24)};
-  reply(bytes);
+  ReplyWriter writer;
+  reply(writer.word(value));
 }
 
 void RequestContext::reply_text(std::string_view text) {
   ReplyWriter writer;
   writer.reserve(text.size() + 1);
-  writer.text(text);
-  reply(writer);
+  reply(writer.text(text));
+}
+
+void RequestContext::reply_item_list(std::span<const ZtlHandle> items) {
+  ReplyWriter writer;
+  writer.reserve((items.size() + 1) * 4);
+  for (ZtlHandle item : items) writer.handle(item);
+  reply(writer.handle(0));
 }
 
 }  // namespace scriptlink

@@ -1,5 +1,5 @@
 // What a request handler gets: the request (header and payload), the host, the
-// channel's state, and the one way to reply.
+// channel object's state, and the one way to reply.
 #pragma once
 
 #include <cstdint>
@@ -10,14 +10,13 @@
 #include <platform/file_version.h>
 #include <ztl/channel.h>
 
-#include "channel/channel_state.h"
-#include "channel/payload_reader.h"
-#include "channel/reply_writer.h"
-#include "host_api_table.h"
+#include "host_binding/host_api_table.h"
+#include "host_binding/host_records.h"
+#include "requests/channel_state.h"
+#include "requests/payload_reader.h"
+#include "requests/reply_writer.h"
 
 namespace scriptlink {
-
-class FrameChannel;
 
 // The surroundings of the handlers, set up once per channel object.
 struct HandlerEnv {
@@ -28,11 +27,38 @@ struct HandlerEnv {
   std::function<platform::FileVersion()> plugin_version;
 };
 
+// Where a reply goes: the channel side supplies it, so the handlers never see frames.
+class ReplySink {
+ public:
+  virtual void WriteReply(std::span<const std::uint8_t> bytes) = 0;
+
+ protected:
+  ~ReplySink() = default;
+};
+
+// The answer of a request that has no item: handle 0, or a handle the host no
+// longer knows (a deleted item), which must not be taken for a real answer.
+class NoItem {
+ public:
+  static constexpr NoItem Word(std::int32_t value) noexcept { return NoItem(Kind::word, value, {}); }
+  static constexpr NoItem Empty() noexcept { return NoItem(Kind::empty, 0, {}); }
+  static constexpr NoItem Text(std::string_view text) noexcept { return NoItem(Kind::text, 0, text); }
+
+ private:
+  friend class RequestContext;
+  enum class Kind { word, empty, text };
+  constexpr NoItem(Kind kind, std::int32_t value, std::string_view text) noexcept
+      : kind_(kind), value_(value), text_(text) {}
+  Kind kind_;
+  std::int32_t value_;
+  std::string_view text_;
+};
+
 class RequestContext {
  public:
   RequestContext(const ZtlFrameHeader& header, std::span<const std::uint8_t> payload, ChannelState& state,
-                 const HandlerEnv& env, FrameChannel& channel) noexcept
-      : header_(header), payload_(payload), state_(state), env_(env), channel_(channel) {}
+                 const HandlerEnv& env, ReplySink& sink) noexcept
+      : header_(header), payload_(payload), state_(state), env_(env), sink_(sink) {}
   RequestContext(const RequestContext&) = delete;
   RequestContext& operator=(const RequestContext&) = delete;
 
@@ -44,12 +70,28 @@ class RequestContext {
   const HandlerEnv& env() const noexcept { return env_; }
   ChannelState& state() noexcept { return state_; }
 
+  // The item of the header; for handle 0 sends the no-item answer (without a
+  // host call) and returns 0: `if (auto item = context.item_or_reply(-1)) ...`.
+  ZtlHandle item_or_reply(NoItem none);
+  ZtlHandle item_or_reply(std::int32_t none) { return item_or_reply(NoItem::Word(none)); }
+  // The item's record; null after the no-item answer went out, for handle 0
+  // (no host call) and for an item the host does not know (a null record).
+  ItemInfoRecord item_info_or_reply(NoItem none);
+  ItemInfoRecord item_info_or_reply(std::int32_t none) { return item_info_or_reply(NoItem::Word(none)); }
+
   // The one reply of the request. A second reply throws std::logic_error: it
   // would put the two sides out of step.
   void reply(std::span<const std::uint8_t> bytes);
   void reply(const ReplyWriter& writer) { reply(writer.bytes()); }
+  void reply(NoItem none);
   void reply_word(std::int32_t value);
+  void reply_handle(ZtlHandle handle) { reply_word(static_cast<std::int32_t>(handle)); }
+  // A truth word: 1 or 0.
+  void reply_truth(bool value) { reply_word(value ? 1 : 0); }
+  // The text's bytes and one NUL.
   void reply_text(std::string_view text);
+  // The handles and a closing 0 word.
+  void reply_item_list(std::span<const ZtlHandle> items);
   void reply_empty() { reply(std::span<const std::uint8_t>{}); }
   bool replied() const noexcept { return replied_; }
 
@@ -58,7 +100,7 @@ class RequestContext {
   std::span<const std::uint8_t> payload_;
   ChannelState& state_;
   const HandlerEnv& env_;
-  FrameChannel& channel_;
+  ReplySink& sink_;
   bool replied_ = false;
 };
 

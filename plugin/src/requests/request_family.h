@@ -1,10 +1,14 @@
 // The families of request codes (one handler file each) and how a family binds
-// its handlers to codes.
+// its handlers to codes: a family header lists its handlers once, one line
+// each, X(CODE_NAME, HandlerFunction), and gets their declarations and its
+// binding table from that list.
 #pragma once
 
 #include <cstdint>
 
-#include "handlers/request_context.h"
+#include <ztl/request_codes.h>
+
+#include "requests/request_context.h"
 
 namespace scriptlink {
 
@@ -16,3 +20,6 @@ struct HandlerBinding {
 };
 
 }  // namespace scriptlink
+
+#define ZTL_DECLARE_HANDLER(code_name, handler) void handler(RequestContext& context);
+#define ZTL_BIND_HANDLER(code_name, handler) HandlerBinding{ZTL_REQ_##code_name, &handler},

@@ -13,7 +13,7 @@
 #define ZTL_HAVE_WRITE_FAILURE_SEAM 1
 #endif
 
-#include "command_file.h"
+#include "commands/command_file.h"
 #include "test_support.h"
 
 namespace scriptlink {

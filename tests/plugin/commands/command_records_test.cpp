@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "command_record.h"
-#include "command_table.h"
+#include "commands/command_record.h"
+#include "commands/command_table.h"
 #include "test_support.h"
 
 namespace scriptlink {

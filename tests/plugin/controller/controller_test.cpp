@@ -11,12 +11,12 @@
 #include <platform/named_mapping.h>
 #include <ztl/channel.h>
 
-#include "command_file.h"
-#include "help_launcher.h"
-#include "host_api_table.h"
-#include "plugin_globals.h"
-#include "plugin_info.h"
-#include "scriptlink.h"
+#include "commands/command_file.h"
+#include "controller/help_launcher.h"
+#include "host_binding/host_api_table.h"
+#include "controller/plugin_globals.h"
+#include "controller/plugin_info.h"
+#include "controller/scriptlink.h"
 #include "test_support.h"
 
 namespace scriptlink {

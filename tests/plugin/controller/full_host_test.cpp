@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "command_file.h"
+#include "commands/command_file.h"
 #include "fake_host.h"
 #include "test_support.h"
 

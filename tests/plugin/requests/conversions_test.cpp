@@ -7,9 +7,9 @@
 
 #include <platform/codepage.h>
 
-#include "date_time.h"
-#include "host_records.h"
-#include "line_breaks.h"
+#include "requests/date_time.h"
+#include "host_binding/host_records.h"
+#include "requests/line_breaks.h"
 
 using namespace scriptlink;
 using platform::codepage::CodePage;

@@ -1,4 +1,4 @@
-#include "handlers/host_query_handlers.h"
+#include "requests/families/host_query.h"
 
 #include <array>
 #include <cstring>
@@ -6,54 +6,39 @@
 #include <vector>
 
 #include <platform/process.h>
+#include <ztl/payloads.h>
 
-#include "handlers/refresh.h"
-#include "host_records.h"
-#include "plugin_version.h"
+#include "requests/refresh.h"
+#include "host_binding/host_records.h"
+#include "controller/plugin_version.h"
 
 namespace scriptlink {
 
 namespace {
 
-enum Selector : std::int32_t {
-  kCurrentItem = 0,
-  kCurrentProject,
-  kCurrentFolder,
-  kRecycleBin,
-  kFindProject,
-  kTemplateProject,
-  kScrapProject,
-  kFirstSelected,
-  kCurrentDocument,
-  kSelectedItems,
-  kListViewItems,
-  kLoadedProjects,
-};
 
 ZtlHandle SingleHandle(const HostApi& host, std::int32_t selector) {
   switch (selector) {
-    case kCurrentItem: return host.GetCurrnetItem();
-    case kCurrentProject: return host.GetCurrentProject();
-    case kCurrentFolder: return host.GetCurrentFolder();
-    case kRecycleBin: return host.GetRecycled();
-    case kFindProject: return host.GetFindProject();
-    case kTemplateProject: return host.GetTemplateProject();
-    case kScrapProject: return host.GetScrapProject();
-    case kFirstSelected: return TakeItemEntries(host, host.GetSelectedItems()).first();
-    case kCurrentDocument: return host.GetCurrentDescription();
+    case ZTL_SELECT_CURRENT_ITEM: return host.GetCurrnetItem();
+    case ZTL_SELECT_CURRENT_PROJECT: return host.GetCurrentProject();
+    case ZTL_SELECT_CURRENT_FOLDER: return host.GetCurrentFolder();
+    case ZTL_SELECT_RECYCLED: return host.GetRecycled();
+    case ZTL_SELECT_FIND_PROJECT: return host.GetFindProject();
+    case ZTL_SELECT_TEMPLATE_PROJECT: return host.GetTemplateProject();
+    case ZTL_SELECT_SCRAP_PROJECT: return host.GetScrapProject();
+    case ZTL_SELECT_SELECTED_TOP: return TakeSelectedItems(host).first();
+    case ZTL_SELECT_CURRENT_DOCUMENT: return host.GetCurrentDescription();
     default: return 0;
   }
 }
 
 ItemEntries ItemList(const HostApi& host, std::int32_t selector) {
   switch (selector) {
-    case kSelectedItems: return TakeItemEntries(host, host.GetSelectedItems());
-    case kListViewItems: return TakeItemEntries(host, host.GetListViewItems());
+    case ZTL_SELECT_SELECTED_ITEMS: return TakeSelectedItems(host);
+    case ZTL_SELECT_DISPLAYED_ITEMS: return TakeItemEntries(host, host.GetListViewItems());
     default: return TakeItemEntries(host, host.GetLoadedProjects());
   }
 }
-
-constexpr int kCommandArguments = 10;
 
 }  // namespace
 
@@ -65,7 +50,7 @@ std::int32_t VersionNumber(std::uint32_t high, std::uint32_t low) noexcept {
 void HandleSpecialItem(RequestContext& context) {
   const std::int32_t selector = context.payload().word();
   const HostApi& host = context.host();
-  if (selector < kSelectedItems || selector > kLoadedProjects) {
+  if (selector < ZTL_SELECT_SELECTED_ITEMS || selector > ZTL_SELECT_LOADED_PROJECTS) {
     context.reply_word(static_cast<std::int32_t>(SingleHandle(host, selector)));
     return;
   }
@@ -74,12 +59,7 @@ void HandleSpecialItem(RequestContext& context) {
     context.reply_word(0);
     return;
   }
-  const auto entries = list.entries();
-  ReplyWriter writer;
-  writer.reserve((entries.size() + 1) * 4);
-  for (ZtlHandle item : entries) writer.handle(item);
-  writer.handle(0);
-  context.reply(writer);
+  context.reply_item_list(list.entries());
   // The list goes back to the host when `list` leaves, after the reply.
 }
 
@@ -94,10 +74,10 @@ void HandleUpdateBracket(RequestContext& context) {
 void HandleExecCommand(RequestContext& context) {
   PayloadReader reader = context.payload();
   const std::string name(reader.text());
-  std::array<std::string, kCommandArguments> arguments;
+  std::array<std::string, ZTL_EXEC_COMMAND_ARGUMENTS> arguments;
   for (std::string& argument : arguments) argument = reader.text();
-  std::array<const char*, kCommandArguments + 1> pointers{};
-  for (int i = 0; i < kCommandArguments; ++i) pointers[i] = arguments[i].c_str();
+  std::array<const char*, ZTL_EXEC_COMMAND_ARGUMENTS + 1> pointers{};
+  for (int i = 0; i < ZTL_EXEC_COMMAND_ARGUMENTS; ++i) pointers[i] = arguments[i].c_str();
   const std::int32_t shift = context.state().shift_flag ? -1 : 0;
   context.host().Command(0, name.c_str(), -1, shift, pointers.data());
   context.reply_word(1);
