@@ -8,6 +8,8 @@
 #include <ztl/payloads.h>
 
 #include "requests/families/host_query.h"
+#include "requests/families/item_property.h"
+#include "requests/families/item_tree.h"
 
 namespace scriptlink {
 
@@ -23,6 +25,10 @@ constexpr std::span<const HandlerBinding> BindingsOf(RequestFamily family) {
   switch (family) {
     case RequestFamily::HOST_QUERY:
       return kHostQueryHandlers;
+    case RequestFamily::ITEM_TREE:
+      return kItemTreeHandlers;
+    case RequestFamily::ITEM_PROPERTY:
+      return kItemPropertyHandlers;
     default:
       return {};
   }

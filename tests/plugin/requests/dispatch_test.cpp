@@ -12,6 +12,8 @@
 #include "controller/serve_frames.h"
 #include "real_host.h"
 #include "requests/families/host_query.h"
+#include "requests/families/item_property.h"
+#include "requests/families/item_tree.h"
 
 using namespace scriptlink;
 using channel_test::ScriptedChannel;
@@ -39,8 +41,12 @@ TEST(DispatchTable, EveryCodeHasItsEntryAndOthersAreDropped) {
 TEST(DispatchTable, BuiltFamiliesReachTheirHandlersOthersTheTemporaryOne) {
   EXPECT_EQ(FindRequest(ZTL_REQ_SPECIAL_ITEM)->handler, &HandleSpecialItem);
   EXPECT_EQ(FindRequest(ZTL_REQ_FOCUS_PANE)->handler, &HandleFocusPane);
+  EXPECT_EQ(FindRequest(ZTL_REQ_ITEM_CHILDREN)->handler, &HandleChildren);
+  EXPECT_EQ(FindRequest(ZTL_REQ_ITEM_ALARM_SET)->handler, &HandleAlarmSet);
+  EXPECT_EQ(FindRequest(ZTL_REQ_ITEM_CREATE_TIME_GET)->handler, &HandleCreateTimeGet);
   for (const RequestEntry& entry : DispatchTable()) {
-    const bool built = entry.family == RequestFamily::HOST_QUERY;
+    const bool built = entry.family == RequestFamily::HOST_QUERY || entry.family == RequestFamily::ITEM_TREE ||
+                       entry.family == RequestFamily::ITEM_PROPERTY;
     EXPECT_EQ(entry.handler == &HandleUnservedRequest, !built) << entry.code;
   }
 }

@@ -81,7 +81,7 @@ TEST_F(HostQueryRealTest, NestedUpdateBracketsRemakeOnceAtTheEnd) {
   EXPECT_TRUE(Request(ZTL_REQ_UPDATE_BRACKET, 0, begin).empty());
   Request(ZTL_REQ_UPDATE_BRACKET, 0, begin);
   EXPECT_EQ(locks, (std::vector<ZtlWindow>{client, client}));
-  RefreshTaskList(*env.host, link.state);  // an item change inside the bracket
+  Request(ZTL_REQ_ITEM_TITLE_SET, A, request_test::Text("changed"));  // an item change inside the bracket
   Request(ZTL_REQ_UPDATE_BRACKET, 0, end);
   EXPECT_EQ(link.state.update_nesting_count, 1);
   EXPECT_EQ(Remakes(), 0);
@@ -90,7 +90,7 @@ TEST_F(HostQueryRealTest, NestedUpdateBracketsRemakeOnceAtTheEnd) {
   EXPECT_EQ(Remakes(), 1);
   EXPECT_FALSE(link.state.task_list_remake_pending);
   EXPECT_EQ(locks.back(), ZtlWindow{0});
-  RefreshTaskList(*env.host, link.state);  // outside a bracket: at once
+  Request(ZTL_REQ_ITEM_TITLE_SET, A, request_test::Text("again"));  // outside a bracket: at once
   EXPECT_EQ(Remakes(), 2);
 }
 
