@@ -10,6 +10,10 @@
 #include "fake_host_api.h"
 #include "requests/dispatch_table.h"
 #include "controller/serve_frames.h"
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "real_host.h"
 #include "requests/families/host_query.h"
 #include "requests/families/item_property.h"
@@ -137,6 +141,20 @@ TEST_F(RandomFrames, AreServedSafely) {
     served += ServeArbitraryFrames(bytes.data(), bytes.size(), env);
   }
   EXPECT_GT(served, 0);
+}
+
+// The fuzzer's seeds, served against the real host: every seed is answered
+// and gives back every record it took.
+TEST_F(RandomFrames, FuzzSeedsAreServedAndGiveBackTheirRecords) {
+  int seeds = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(ZTL_FUZZ_CORPUS_DIR)) {
+    std::ifstream file(entry.path(), std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    EXPECT_GT(ServeArbitraryFrames(bytes.data(), bytes.size(), env), 0) << entry.path();
+    EXPECT_EQ(zentrella::outstanding_records(), 0u) << entry.path();
+    ++seeds;
+  }
+  EXPECT_GE(seeds, 20);
 }
 
 }  // namespace
