@@ -51,6 +51,7 @@ seeds = {
   # Item properties.
   "item_title" => frames(18, 5, "") + frames(19, 5, texts("予定の見直し")) + frames(19, 5, texts("x" * 5119 + "語")),
   "item_title_long" => frames(19, 6, texts("語" * 3000)),
+  "item_title_no_payload" => frames(19, 5, "") + frames(71, 5, ""),
   "item_numbers" => frames(20, 5, "") + frames(21, 5, word(40)) + frames(22, 5, "") + frames(23, 5, word(-2)) +
                     frames(24, 5, ""),
   "item_times" => (26..35).map { |code| frames(code, 5, code.odd? && code < 34 ? word(86_400) : "") }.join +

@@ -1,5 +1,6 @@
 #include "requests/text_fit.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -44,7 +45,7 @@ std::string_view FitText(std::string_view text, std::size_t max_bytes) {
 
 void CopyFitted(char* field, std::string_view text, std::size_t max_bytes) {
   const std::string_view fitted = FitText(text, max_bytes);
-  std::memcpy(field, fitted.data(), fitted.size());
+  std::copy(fitted.begin(), fitted.end(), field);  // an empty text may have no data at all
   field[fitted.size()] = '\0';
 }
 

@@ -1,6 +1,8 @@
 #include "requests/families/item_property.h"
 
 #include <array>
+#include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -15,8 +17,19 @@ namespace scriptlink {
 
 namespace {
 
-using WordField = std::int32_t ZtlItemInfo::*;
-using DateField = double ZtlItemInfo::*;
+// Fields are named by offset, not by pointer to member: the record is packed,
+// and a member pointer would load its fields as if they were aligned.
+template <typename T>
+T ReadField(const ZtlItemInfo& info, std::size_t offset) {
+  T value;
+  std::memcpy(&value, reinterpret_cast<const char*>(&info) + offset, sizeof value);
+  return value;
+}
+
+template <typename T>
+void WriteField(ZtlItemInfo& info, std::size_t offset, T value) {
+  std::memcpy(reinterpret_cast<char*>(&info) + offset, &value, sizeof value);
+}
 
 // Hands the changed record back; the task list is refreshed when the host took it.
 bool StoreItemInfo(RequestContext& context, ItemInfoRecord& info) {
@@ -26,35 +39,35 @@ bool StoreItemInfo(RequestContext& context, ItemInfoRecord& info) {
   return done;
 }
 
-void ReplyWordField(RequestContext& context, WordField field) {
+void ReplyWordField(RequestContext& context, std::size_t field) {
   if (auto info = context.item_info_or_reply(-1)) {
-    const std::int32_t value = info.get()->*field;
+    const auto value = ReadField<std::int32_t>(*info, field);
     info.reset();
     context.reply_word(value);
   }
 }
 
-void StoreWordField(RequestContext& context, WordField field) {
+void StoreWordField(RequestContext& context, std::size_t field) {
   const std::int32_t value = context.payload().word();
   if (auto info = context.item_info_or_reply(NoItem::Empty())) {
-    info.get()->*field = value;
+    WriteField(*info, field, value);
     StoreItemInfo(context, info);
     context.reply_empty();
   }
 }
 
-void ReplyDateField(RequestContext& context, DateField field) {
+void ReplyDateField(RequestContext& context, std::size_t field) {
   if (auto info = context.item_info_or_reply(0)) {
-    const std::int32_t seconds = DateTimeToSeconds(info.get()->*field);
+    const std::int32_t seconds = DateTimeToSeconds(ReadField<double>(*info, field));
     info.reset();
     context.reply_word(seconds);
   }
 }
 
-void StoreDateField(RequestContext& context, DateField field) {
+void StoreDateField(RequestContext& context, std::size_t field) {
   const std::int32_t seconds = context.payload().word();
   if (auto info = context.item_info_or_reply(NoItem::Empty())) {
-    info.get()->*field = SecondsToDateTime(seconds);
+    WriteField(*info, field, SecondsToDateTime(seconds));
     StoreItemInfo(context, info);
     context.reply_empty();
   }
@@ -108,10 +121,10 @@ void HandleTitleSet(RequestContext& context) {
   }
 }
 
-void HandleProgressGet(RequestContext& context) { ReplyWordField(context, &ZtlItemInfo::progress); }
-void HandleProgressSet(RequestContext& context) { StoreWordField(context, &ZtlItemInfo::progress); }
-void HandlePriorityGet(RequestContext& context) { ReplyWordField(context, &ZtlItemInfo::priority); }
-void HandlePrioritySet(RequestContext& context) { StoreWordField(context, &ZtlItemInfo::priority); }
+void HandleProgressGet(RequestContext& context) { ReplyWordField(context, offsetof(ZtlItemInfo, progress)); }
+void HandleProgressSet(RequestContext& context) { StoreWordField(context, offsetof(ZtlItemInfo, progress)); }
+void HandlePriorityGet(RequestContext& context) { ReplyWordField(context, offsetof(ZtlItemInfo, priority)); }
+void HandlePrioritySet(RequestContext& context) { StoreWordField(context, offsetof(ZtlItemInfo, priority)); }
 
 void HandleMessageIdGet(RequestContext& context) {
   if (auto info = context.item_info_or_reply(NoItem::Text(" "))) {
@@ -121,16 +134,16 @@ void HandleMessageIdGet(RequestContext& context) {
   }
 }
 
-void HandleStartTimeGet(RequestContext& context) { ReplyDateField(context, &ZtlItemInfo::start_time); }
-void HandleStartTimeSet(RequestContext& context) { StoreDateField(context, &ZtlItemInfo::start_time); }
-void HandlePlannedStartTimeGet(RequestContext& context) { ReplyDateField(context, &ZtlItemInfo::planned_start_time); }
-void HandlePlannedStartTimeSet(RequestContext& context) { StoreDateField(context, &ZtlItemInfo::planned_start_time); }
-void HandleEndTimeGet(RequestContext& context) { ReplyDateField(context, &ZtlItemInfo::end_time); }
-void HandleEndTimeSet(RequestContext& context) { StoreDateField(context, &ZtlItemInfo::end_time); }
-void HandleDueTimeGet(RequestContext& context) { ReplyDateField(context, &ZtlItemInfo::due_time); }
-void HandleDueTimeSet(RequestContext& context) { StoreDateField(context, &ZtlItemInfo::due_time); }
-void HandleLastModifyTimeGet(RequestContext& context) { ReplyDateField(context, &ZtlItemInfo::last_modify_time); }
-void HandleCreateTimeGet(RequestContext& context) { ReplyDateField(context, &ZtlItemInfo::create_time); }
+void HandleStartTimeGet(RequestContext& context) { ReplyDateField(context, offsetof(ZtlItemInfo, start_time)); }
+void HandleStartTimeSet(RequestContext& context) { StoreDateField(context, offsetof(ZtlItemInfo, start_time)); }
+void HandlePlannedStartTimeGet(RequestContext& context) { ReplyDateField(context, offsetof(ZtlItemInfo, planned_start_time)); }
+void HandlePlannedStartTimeSet(RequestContext& context) { StoreDateField(context, offsetof(ZtlItemInfo, planned_start_time)); }
+void HandleEndTimeGet(RequestContext& context) { ReplyDateField(context, offsetof(ZtlItemInfo, end_time)); }
+void HandleEndTimeSet(RequestContext& context) { StoreDateField(context, offsetof(ZtlItemInfo, end_time)); }
+void HandleDueTimeGet(RequestContext& context) { ReplyDateField(context, offsetof(ZtlItemInfo, due_time)); }
+void HandleDueTimeSet(RequestContext& context) { StoreDateField(context, offsetof(ZtlItemInfo, due_time)); }
+void HandleLastModifyTimeGet(RequestContext& context) { ReplyDateField(context, offsetof(ZtlItemInfo, last_modify_time)); }
+void HandleCreateTimeGet(RequestContext& context) { ReplyDateField(context, offsetof(ZtlItemInfo, create_time)); }
 
 void HandleUserCategoriesGet(RequestContext& context) {
   if (auto info = context.item_info_or_reply(NoItem::Empty())) {
