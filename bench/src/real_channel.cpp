@@ -13,9 +13,9 @@
 #include <ztl/channel.h>
 
 #include "channel/comm_to_ruby.h"
-#include "channel/serve_request.h"
+#include "controller/serve_request.h"
 #include "channel_client.h"
-#include "host_api_table.h"
+#include "host_binding/host_api_table.h"
 
 namespace bench {
 namespace {
@@ -70,7 +70,9 @@ void serve(std::int32_t number, const Control& control, const std::function<void
       platform::NamedMapping::create_or_open(ZTL_ANNOUNCE_MAPPING_NAME, ZTL_ANNOUNCE_MAPPING_SIZE);
   const scriptlink::HostApi host = fake_host();
   const scriptlink::HandlerEnv env{&host, {}, {}};
-  scriptlink::TCommToRuby comm(number, announcement, env);
+  auto server = scriptlink::MakeDispatchServer(env);
+  scriptlink::DispatchServer& dispatch = *server;
+  scriptlink::TCommToRuby comm(number, announcement, std::move(server));
   ready();
   if (g_selected_items.empty()) {
     while (control.stop.load() == 0) comm.DispatchRequests();
@@ -80,9 +82,9 @@ void serve(std::int32_t number, const Control& control, const std::function<void
   while (control.stop.load() == 0) {
     if (!channel.WaitForRequest(std::chrono::milliseconds(ZTL_DISPATCH_WAIT_MS))) continue;
     if (channel.CopyHeader().code == kBulkCode) {
-      scriptlink::ServeRequestWith(channel, reply_bulk, comm.state(), env);
+      scriptlink::ServeRequestWith(channel, reply_bulk, dispatch.state(), env);
     } else {
-      scriptlink::ServeRequest(channel, comm.state(), env);
+      scriptlink::ServeRequest(channel, dispatch.state(), env);
     }
   }
 }

@@ -10,8 +10,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "command_file.h"
-#include "plugin_info.h"
+#include "commands/command_file.h"
+#include "controller/plugin_info.h"
 
 namespace {
 

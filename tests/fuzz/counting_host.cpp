@@ -187,7 +187,7 @@ ZtlItemInfo* ItemInfo(ZtlHandle item) {
   info.last_modify_time = 45003.25;
   info.create_time = 44999.0;
   info.planned_start_time = item % 2 == 0 ? 0.0 : 45000.0;
-  info.list_item_index = static_cast<std::int32_t>(item) - 1;
+  info.list_item_index = static_cast<std::int32_t>(item - 1);  // unsigned: no overflow at the top handle
   info.selected = item % 2 == 0 ? ZTL_TRUE : ZTL_FALSE;
   block->documents = {200 + item, 300 + item, 0};
   block->file_links = {400 + item, item % 2 == 0 ? 0 : 500 + item, 0};

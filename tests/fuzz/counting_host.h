@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <string>
 
-#include "host_api_table.h"
+#include "host_binding/host_api_table.h"
 
 namespace fuzz_host {
 

@@ -36,6 +36,32 @@ seeds = {
   "multi_chunk" => frames(75, 0, texts("Find", "語" * 4000, "x" * 5000)),
   "versions_and_paths" => frames(78, 0, "") + frames(79, 0, "") + frames(76, 0, "") + frames(77, 0, ""),
   "panes" => frames(81, 0, word(3)) + frames(89, 0, ""),
+  # Item tree: every code on a live handle, then handle 0 (the defaults).
+  "item_relatives" => [2, 3, 4, 5, 6, 9, 10, 80].map { |code| frames(code, 5, "") }.join,
+  "item_selection_walk" => frames(7, 5, "") + frames(8, 6, "") + frames(72, 5, "") + frames(73, 5, word(1)) +
+                           frames(73, 5, word(0x100)),
+  "item_add_insert" => frames(11, 0, word(3)) + frames(11, 0, word(0)) + frames(11, 5, word(0)) +
+                       frames(12, 5, word(-1) + word(2)) + frames(12, 5, word(0) + word(9)),
+  "item_delete_assign" => frames(14, 5, word(6) + word(0)) + frames(14, 5, word(6) + word(1)) +
+                          frames(14, 5, word(0) + word(0)) + frames(13, 6, ""),
+  "item_kind_level_row" => frames(15, 7, "") + frames(16, 7, "") + frames(17, 7, "") + frames(74, 7, ""),
+  "item_make_current" => frames(51, 5, "") + frames(52, 6, ""),
+  "item_tree_no_item" => [2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 16, 17, 51, 52, 72, 73, 74, 80]
+                         .map { |code| frames(code, 0, word(1)) }.join,
+  # Item properties.
+  "item_title" => frames(18, 5, "") + frames(19, 5, texts("予定の見直し")) + frames(19, 5, texts("x" * 5119 + "語")),
+  "item_title_long" => frames(19, 6, texts("語" * 3000)),
+  "item_title_no_payload" => frames(19, 5, "") + frames(71, 5, ""),
+  "item_numbers" => frames(20, 5, "") + frames(21, 5, word(40)) + frames(22, 5, "") + frames(23, 5, word(-2)) +
+                    frames(24, 5, ""),
+  "item_times" => (26..35).map { |code| frames(code, 5, code.odd? && code < 34 ? word(86_400) : "") }.join +
+                  frames(27, 5, word(0)) + frames(29, 5, word(-1)) + frames(31, 5, word(0x7FFFFFFF)),
+  "item_categories" => frames(70, 5, "") + frames(71, 5, texts("c", "v" * 300, "d", "w") + "\0") +
+                       frames(71, 5, "\0") + frames(71, 5, "c"),
+  "item_alarm" => frames(109, 5, "") + frames(110, 5, word(1) + word(0) + word(30) + word(2)) +
+                  frames(110, 5, word(1) + word(1) + word(5) + word(257)) + frames(110, 5, "\0" * 16),
+  "item_property_no_item" => (18..35).reject { |code| code == 25 }.map { |code| frames(code, 0, word(1)) }.join +
+                             [70, 71, 109, 110].map { |code| frames(code, 0, word(1)) }.join,
 }
 dir = File.join(__dir__, "corpus")
 Dir.mkdir(dir) unless Dir.exist?(dir)

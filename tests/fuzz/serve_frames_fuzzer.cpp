@@ -9,7 +9,7 @@
 
 #include <platform/prompt.h>
 
-#include "channel/serve_frames.h"
+#include "controller/serve_frames.h"
 #include "counting_host.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <iterator>
 #include <string>
 
-#include "command_record.h"
+#include "commands/command_record.h"
 
 namespace scriptlink_test {
 

@@ -10,9 +10,7 @@
 #include <ztl/channel.h>
 
 #include "channel/channel_error.h"
-#include "channel/serve_request.h"
 #include "channel/transport.h"
-#include "handlers/refresh.h"
 
 namespace scriptlink {
 
@@ -120,10 +118,11 @@ class TCommToRuby::MappingTransport final : public ChannelTransport {
   std::optional<platform::ProcessWatch> watch_;
 };
 
-TCommToRuby::TCommToRuby(std::int32_t channel_number, const platform::NamedMapping* announcement, HandlerEnv env)
+TCommToRuby::TCommToRuby(std::int32_t channel_number, const platform::NamedMapping* announcement,
+                         std::unique_ptr<RequestServer> server)
     : channel_number_(channel_number),
       announcement_(announcement),
-      env_(std::move(env)),
+      server_(std::move(server)),
       host_event_(OrCannotOpen([&] {
         return platform::NamedEvent::create_or_open(ChannelObjectName(ZTL_HOST_EVENT_PREFIX, channel_number));
       })),
@@ -156,10 +155,11 @@ TCommToRuby::TCommToRuby(std::int32_t channel_number, const platform::NamedMappi
 }
 
 std::unique_ptr<TCommToRuby> TCommToRuby::CreateFresh(std::int32_t channel_number,
-                                                      const platform::NamedMapping* announcement, HandlerEnv env) {
+                                                      const platform::NamedMapping* announcement,
+                                                      const std::function<std::unique_ptr<RequestServer>()>& make_server) {
   for (int attempt = 1;; ++attempt) {
     try {
-      return std::make_unique<TCommToRuby>(channel_number, announcement, env);
+      return std::make_unique<TCommToRuby>(channel_number, announcement, make_server());
     } catch (const StaleChannelObjects&) {
       if (attempt == kChannelNumberTries) throw;
       channel_number = NextChannelNumber(channel_number);
@@ -192,9 +192,10 @@ void TCommToRuby::Close() {
   // that will not come; it looks at the state before it trusts the frame.
   __atomic_store_n(&Control().state, ZTL_CHANNEL_CLOSED, __ATOMIC_SEQ_CST);
   host_event_.set();
-  if (state_.task_list_remake_pending && env_.host != nullptr) {
-    state_.task_list_remake_pending = false;
-    RemakeTaskList(*env_.host);
+  try {
+    server_->ChannelClosing();
+  } catch (...) {
+    if (!failure) failure = std::current_exception();
   }
   try {
     TerminateScript();
@@ -216,7 +217,7 @@ void TCommToRuby::Announce(std::uint32_t value) {
 }
 
 void TCommToRuby::ExecMessageProc() {
-  if (env_.host != nullptr && env_.host->ExecMessageProc != nullptr) env_.host->ExecMessageProc();
+  server_->ExecMessageProc();
 }
 
 pid_t TCommToRuby::ScriptProcessId() const noexcept { return process_ ? process_->id() : 0; }
@@ -229,7 +230,7 @@ void TCommToRuby::DispatchRequests() {
     ExecMessageProc();
     if (StopRequested()) return;
     channel_.CopyHeader();
-    ServeRequest(channel_, state_, env_);
+    server_->Serve(channel_);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,9 +19,8 @@
 #include <ztl/channel.h>
 
 #include "channel/channel_error.h"
-#include "channel/channel_state.h"
 #include "channel/frame_channel.h"
-#include "handlers/request_context.h"
+#include "channel/request_server.h"
 
 namespace scriptlink {
 
@@ -41,14 +41,18 @@ class TCommToRuby {
   // object; null: a host that is not the station announces nothing). Throws
   // ChannelError "共有メモリを開けません" when any of it fails, and
   // StaleChannelObjects when N's objects are still held from an earlier channel.
-  TCommToRuby(std::int32_t channel_number, const platform::NamedMapping* announcement, HandlerEnv env);
-  TCommToRuby(std::int32_t channel_number, const platform::NamedMapping& announcement, HandlerEnv env)
-      : TCommToRuby(channel_number, &announcement, std::move(env)) {}
+  // The server answers the requests and lets the host process its messages.
+  TCommToRuby(std::int32_t channel_number, const platform::NamedMapping* announcement,
+              std::unique_ptr<RequestServer> server);
+  TCommToRuby(std::int32_t channel_number, const platform::NamedMapping& announcement,
+              std::unique_ptr<RequestServer> server)
+      : TCommToRuby(channel_number, &announcement, std::move(server)) {}
   // A channel on the first of a few numbers from channel_number whose objects
   // are new: a client that still holds an earlier channel's objects must never
   // meet the next channel in them.
   static std::unique_ptr<TCommToRuby> CreateFresh(std::int32_t channel_number,
-                                                  const platform::NamedMapping* announcement, HandlerEnv env);
+                                                  const platform::NamedMapping* announcement,
+                                                  const std::function<std::unique_ptr<RequestServer>()>& make_server);
   TCommToRuby(const TCommToRuby&) = delete;
   TCommToRuby& operator=(const TCommToRuby&) = delete;
   // Runs Close() if it has not run; its failures are lost here, so call Close()
@@ -91,8 +95,7 @@ class TCommToRuby {
   void TerminateScript();
 
   std::int32_t channel_number() const noexcept { return channel_number_; }
-  ChannelState& state() noexcept { return state_; }
-  const ChannelState& state() const noexcept { return state_; }
+  RequestServer& server() noexcept { return *server_; }
   FrameChannel& channel() noexcept { return channel_; }
 
   // Settings of the run, filled and read by the launcher.
@@ -116,7 +119,7 @@ class TCommToRuby {
 
   std::int32_t channel_number_;
   const platform::NamedMapping* announcement_;
-  HandlerEnv env_;
+  std::unique_ptr<RequestServer> server_;
   platform::NamedEvent host_event_;
   platform::NamedEvent client_event_;
   platform::NamedMapping mapping_;
@@ -124,7 +127,6 @@ class TCommToRuby {
   platform::NamedMutex client_lock_;
   std::unique_ptr<MappingTransport> transport_;
   FrameChannel channel_;
-  ChannelState state_;
   std::optional<platform::ProcessHandle> process_;
   std::atomic<bool> stop_{false};
   bool closed_ = false;

@@ -15,13 +15,13 @@
 
 #include "channel/channel_error.h"
 #include "channel/comm_to_ruby.h"
-#include "host_api_table.h"
+#include "host_binding/host_api_table.h"
 #include "launcher/command_line.h"
 #include "launcher/interpreter_line.h"
 #include "launcher/output_delivery.h"
 #include "launcher/output_watcher.h"
-#include "plugin_globals.h"
-#include "report_error.h"
+#include "controller/plugin_globals.h"
+#include "controller/report_error.h"
 
 namespace scriptlink {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "channel/frame_channel.h"
 #include "channel/scripted_transport.h"
-#include "channel/serve_request.h"
+#include "controller/serve_request.h"
 
 namespace channel_test {
 

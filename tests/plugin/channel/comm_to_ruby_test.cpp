@@ -22,8 +22,9 @@
 #include "channel/channel_error.h"
 #include "channel/comm_to_ruby.h"
 #include "channel/wait_thread.h"
+#include "controller/serve_request.h"
 #include "fake_host_api.h"
-#include "notify_window.h"
+#include "controller/notify_window.h"
 
 using namespace scriptlink;
 using namespace std::chrono_literals;
@@ -109,10 +110,12 @@ class CommToRubyTest : public ::testing::Test {
 
 TEST_F(CommToRubyTest, AnnouncesWhileItLivesAndRemakesWhatIsPending) {
   {
-    TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+    auto server = MakeDispatchServer(channel_test::FakeEnv());
+    DispatchServer& dispatch = *server;
+    TCommToRuby channel(kChannel, announcement, std::move(server));
     EXPECT_EQ(Announced(), static_cast<std::uint32_t>(kChannel));
     EXPECT_TRUE(platform::NamedMutex::try_open(ChannelObjectName(ZTL_CLIENT_LOCK_PREFIX, kChannel)).has_value());
-    channel.state().task_list_remake_pending = true;
+    dispatch.state().task_list_remake_pending = true;
     channel.Close();
     EXPECT_EQ(Announced(), 0u);
     EXPECT_EQ(Fake().remakes, 1);
@@ -123,7 +126,7 @@ TEST_F(CommToRubyTest, AnnouncesWhileItLivesAndRemakesWhatIsPending) {
 TEST_F(CommToRubyTest, ServesAForkedClientUntilItEnds) {
   Fake().version_high = (2u << 16) | 5u;
   Fake().version_low = 1u << 16;
-  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  TCommToRuby channel(kChannel, announcement, MakeDispatchServer(channel_test::FakeEnv()));
   const pid_t child = Fork([] {
     Client client;
     client.lock.lock();
@@ -152,7 +155,7 @@ TEST_F(CommToRubyTest, ServesAForkedClientUntilItEnds) {
 }
 
 TEST_F(CommToRubyTest, LockOwnerDyingInsideARequestEndsTheWait) {
-  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  TCommToRuby channel(kChannel, announcement, MakeDispatchServer(channel_test::FakeEnv()));
   const pid_t child = Fork([] {
     Client client;
     client.lock.lock();
@@ -170,7 +173,7 @@ TEST_F(CommToRubyTest, LockOwnerDyingInsideARequestEndsTheWait) {
 TEST_F(CommToRubyTest, ScriptDyingBeforeTakingTheReplyEndsTheWait) {
   // No client lock taken: the attached script process is watched instead.
   Fake().list_view.assign(5000, 7);
-  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  TCommToRuby channel(kChannel, announcement, MakeDispatchServer(channel_test::FakeEnv()));
   const pid_t child = Fork([] {
     Client client;
     const std::int32_t selector = 10;
@@ -187,7 +190,7 @@ TEST_F(CommToRubyTest, ScriptDyingBeforeTakingTheReplyEndsTheWait) {
 }
 
 TEST_F(CommToRubyTest, TerminateScriptAndCloseEndAHeldProcess) {
-  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  TCommToRuby channel(kChannel, announcement, MakeDispatchServer(channel_test::FakeEnv()));
   const pid_t first = Fork([] {
     ::pause();
     return 0;
@@ -238,7 +241,7 @@ void EndClient(pid_t child) {
 }
 
 TEST_F(CommToRubyTest, AStopIsHonouredBetweenRequestsThatNeverPause) {
-  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  TCommToRuby channel(kChannel, announcement, MakeDispatchServer(channel_test::FakeEnv()));
   const pid_t child = Fork(AskEvery20Ms);
   const auto start = std::chrono::steady_clock::now();
   std::thread cancel([&channel] {
@@ -254,7 +257,7 @@ TEST_F(CommToRubyTest, AStopIsHonouredBetweenRequestsThatNeverPause) {
 }
 
 TEST_F(CommToRubyTest, TheHostsStopRequestEndsAnExchangeWithAStalledClient) {
-  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  TCommToRuby channel(kChannel, announcement, MakeDispatchServer(channel_test::FakeEnv()));
   const pid_t child = Fork(StallInsideARequest);
   std::thread stop([] {
     std::this_thread::sleep_for(300ms);
@@ -277,7 +280,7 @@ TEST_F(CommToRubyTest, TheHostsStopRequestEndsAnExchangeWithAStalledClient) {
 }
 
 TEST_F(CommToRubyTest, AStoppedStationLeavesItsExternalScriptAlone) {
-  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  TCommToRuby channel(kChannel, announcement, MakeDispatchServer(channel_test::FakeEnv()));
   const pid_t child = Fork(StallInsideARequest);
   std::thread stop([] {
     std::this_thread::sleep_for(300ms);
@@ -305,7 +308,7 @@ ZtlChannelControl Control(std::int32_t number) {
 TEST_F(CommToRubyTest, ANewChannelNeverReusesObjectsAClientStillHolds) {
   std::optional<Client> stale;
   {
-    auto first = TCommToRuby::CreateFresh(kChannel, &announcement, channel_test::FakeEnv());
+    auto first = TCommToRuby::CreateFresh(kChannel, &announcement, [] { return MakeDispatchServer(channel_test::FakeEnv()); });
     EXPECT_EQ(first->channel_number(), kChannel);
     EXPECT_EQ(Control(kChannel).state, ZTL_CHANNEL_OPEN);
     EXPECT_EQ(Control(kChannel).host_pid, static_cast<std::uint32_t>(::getpid()));
@@ -314,7 +317,7 @@ TEST_F(CommToRubyTest, ANewChannelNeverReusesObjectsAClientStillHolds) {
     EXPECT_EQ(Control(kChannel).state, ZTL_CHANNEL_CLOSED);
     EXPECT_EQ(stale->host.wait(0ms), platform::WaitResult::signaled) << "a waiting client is woken";
   }
-  auto second = TCommToRuby::CreateFresh(kChannel, &announcement, channel_test::FakeEnv());
+  auto second = TCommToRuby::CreateFresh(kChannel, &announcement, [] { return MakeDispatchServer(channel_test::FakeEnv()); });
   EXPECT_NE(second->channel_number(), kChannel);
   EXPECT_EQ(Announced(), static_cast<std::uint32_t>(second->channel_number()));
   EXPECT_EQ(Control(second->channel_number()).state, ZTL_CHANNEL_OPEN);
@@ -322,7 +325,7 @@ TEST_F(CommToRubyTest, ANewChannelNeverReusesObjectsAClientStillHolds) {
 }
 
 TEST_F(CommToRubyTest, AHostThatIsNotTheStationAnnouncesNothing) {
-  TCommToRuby channel(kChannel, nullptr, channel_test::FakeEnv());
+  TCommToRuby channel(kChannel, nullptr, MakeDispatchServer(channel_test::FakeEnv()));
   EXPECT_EQ(Announced(), 0u);
   EXPECT_EQ(Control(kChannel).state, ZTL_CHANNEL_OPEN);
   channel.Close();
@@ -333,7 +336,7 @@ TEST_F(CommToRubyTest, AHostThatIsNotTheStationAnnouncesNothing) {
 // ends, though the served script ended first.
 TEST_F(CommToRubyTest, ServeProcessServesARegisteredClientToItsEnd) {
   Fake().version_high = (2u << 16) | 5u;
-  TCommToRuby channel(kChannel, announcement, channel_test::FakeEnv());
+  TCommToRuby channel(kChannel, announcement, MakeDispatchServer(channel_test::FakeEnv()));
   const pid_t served = Fork([] { return 0; });
   const pid_t joined = Fork([] {
     Client client;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "handlers/request_context.h"
-#include "host_api_table.h"
+#include "requests/request_context.h"
+#include "host_binding/host_api_table.h"
 
 namespace channel_test {
 

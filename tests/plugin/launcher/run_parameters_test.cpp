@@ -1,4 +1,4 @@
-#include "run_controller.h"
+#include "controller/run_controller.h"
 
 #include <gtest/gtest.h>
 
