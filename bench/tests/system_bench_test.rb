@@ -96,6 +96,7 @@ class SystemBenchTest < Minitest::Test
     # The bracket's two requests, then an add and a title for every item.
     assert_includes tree, "build_requests = 2 + 100 * 2 * (1 + 99)"
     assert_includes tree, "ztl_begin_update"
+    assert_includes tree, "10000.times { Ztl.ztl_version }"
     assert_includes memory, "[100000, 1000000].each"
   end
 
