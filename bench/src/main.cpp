@@ -1,6 +1,7 @@
 // channel_bench: the bridge channel against raw baselines measured in the same
-// run, then the whole system through the system driver. Figures only: no
-// target decides the exit status; a wrong reply (a real fault) does.
+// run, then the whole system through the Ruby drivers (system_bench.rb,
+// items_bench.rb). Figures only: no target decides the exit status; a wrong
+// reply (a real fault) does.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -130,7 +131,7 @@ void bulk_replies(const Placement& placement, const Budget& budget) {
 }
 
 // (c) to (g) need the staged system; each Ruby driver prints its own lines.
-void run_driver(const Options& options, const std::string& script, std::vector<std::string> extra) {
+void run_driver(const Options& options, const std::string& script, const std::vector<std::string>& extra) {
   std::vector<std::string> args = {"ruby", options.scripts_dir + "/" + script, "--stage", options.stage_dir};
   args.insert(args.end(), extra.begin(), extra.end());
   if (options.quick) args.push_back("--quick");
@@ -158,8 +159,9 @@ void run_system_driver(const Options& options, const std::optional<Sample>& raw_
   run_driver(options, "system_bench.rb", extra);
 }
 
-// (f), (g): item requests on a large tree against (e)'s loop measured beside
-// them, and the memory of host and script over a million item requests.
+// (f), (g): item requests on a large tree against (e)'s loop, which the tree
+// script runs itself, and the memory of host and script over a million item
+// requests with the host's record ledger at exit.
 void run_items_driver(const Options& options) { run_driver(options, "items_bench.rb", {}); }
 
 Options parse(int argc, char** argv) {
