@@ -1,6 +1,7 @@
 // channel_bench: the bridge channel against raw baselines measured in the same
-// run, then the whole system through the system driver. Figures only: no
-// target decides the exit status; a wrong reply (a real fault) does.
+// run, then the whole system through the Ruby drivers (system_bench.rb,
+// items_bench.rb). Figures only: no target decides the exit status; a wrong
+// reply (a real fault) does.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -129,10 +130,10 @@ void bulk_replies(const Placement& placement, const Budget& budget) {
   print_ratio(figures->raw.median() / figures->list->median(), "raw chunked throughput (handler included)");
 }
 
-// (c), (d), (e) need the staged system; the driver prints its own lines.
-void run_system_driver(const Options& options, const std::optional<Sample>& raw_unpinned) {
-  std::vector<std::string> args = {"ruby", options.scripts_dir + "/system_bench.rb", "--stage", options.stage_dir};
-  if (raw_unpinned) args.insert(args.end(), {"--raw-round-trip-us", std::to_string(raw_unpinned->median() * 1e6)});
+// (c) to (g) need the staged system; each Ruby driver prints its own lines.
+void run_driver(const Options& options, const std::string& script, const std::vector<std::string>& extra) {
+  std::vector<std::string> args = {"ruby", options.scripts_dir + "/" + script, "--stage", options.stage_dir};
+  args.insert(args.end(), extra.begin(), extra.end());
   if (options.quick) args.push_back("--quick");
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
@@ -141,15 +142,27 @@ void run_system_driver(const Options& options, const std::optional<Sample>& raw_
   const pid_t pid = fork();
   if (pid == 0) {
     execvp(argv[0], argv.data());
-    std::perror("cannot start ruby for the system driver");
+    std::perror("cannot start ruby for a system driver");
     _exit(127);
   }
   int status = 0;
   if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::cout << "    system driver: FAILED\n";
+    std::cout << "    " << script << ": FAILED\n";
     ++failures;
   }
 }
+
+// (c), (d), (e): whole runs, prints and the module-function loop.
+void run_system_driver(const Options& options, const std::optional<Sample>& raw_unpinned) {
+  std::vector<std::string> extra;
+  if (raw_unpinned) extra = {"--raw-round-trip-us", std::to_string(raw_unpinned->median() * 1e6)};
+  run_driver(options, "system_bench.rb", extra);
+}
+
+// (f), (g): item requests on a large tree against (e)'s loop, which the tree
+// script runs itself, and the memory of host and script over a million item
+// requests with the host's record ledger at exit.
+void run_items_driver(const Options& options) { run_driver(options, "items_bench.rb", {}); }
 
 Options parse(int argc, char** argv) {
   Options options;
@@ -199,6 +212,7 @@ int run(const Options& options) {
         attempt("raw futex", [&] { return measure_round_trips(unpinned(), false, budgets.small).raw; });
     if (raw_unpinned) print_latency("raw futex ping-pong, unpinned (reference)", *raw_unpinned);
     run_system_driver(options, raw_unpinned);
+    run_items_driver(options);
   }
   std::cout << '\n' << (failures == 0 ? "done" : std::to_string(failures) + " measurement(s) FAILED") << '\n';
   return failures == 0 ? 0 : 1;

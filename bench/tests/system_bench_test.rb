@@ -6,6 +6,7 @@ require "minitest/autorun"
 require "open3"
 require "tmpdir"
 require_relative "../scripts/system_bench"
+require_relative "../scripts/items_bench"
 
 class SystemBenchTest < Minitest::Test
   def setup
@@ -81,5 +82,52 @@ class SystemBenchTest < Minitest::Test
     out, status = Open3.capture2(RbConfig.ruby, driver, "--stage", File.join(@dir, "nothing"), "--quick")
     assert status.success?
     assert_equal 3, out.scan("not available yet (missing: zentrella, Scriptlink.so, ruby/ztl.so)").size
+  end
+
+  def test_the_item_scripts_are_valid_ruby_and_count_their_requests
+    tree = ItemsBench.tree_script
+    memory = ItemsBench.memory_script
+    [tree, memory].each do |text|
+      _, status = Open3.capture2e(RbConfig.ruby, "-c", write("s.rb", text))
+      assert status.success?, text
+      assert_includes text, "require \"ztl\""
+    end
+    assert_equal 10_000, ItemsBench::TREE_ITEMS
+    # The bracket's two requests, then an add and a title for every item.
+    assert_includes tree, "build_requests = 2 + 100 * 2 * (1 + 99)"
+    assert_includes tree, "ztl_begin_update"
+    assert_includes tree, "10000.times { Ztl.ztl_version }"
+    assert_includes memory, "[100000, 1000000].each"
+  end
+
+  def test_the_item_driver_reads_its_scripts_lines
+    text = "noise\nbuild 0.5 20002\nwalk 0.25 60006\nrss 100000 4096 15000\n"
+    assert_equal [%w[build 0.5 20002]], ItemsBench.parse_lines(text, "build")
+    assert_equal [%w[rss 100000 4096 15000]], ItemsBench.parse_lines(text, "rss")
+    assert_empty ItemsBench.parse_lines(text, "nothing")
+  end
+
+  def test_item_targets_print_pass_or_fail
+    out, = capture_io do
+      ItemsBench.print_target("      = 1.31x Ztl.ztl_version per call", false, "<= 1.30x")
+      ItemsBench.print_target("      = +0.08% growth", true, "< 5%")
+    end
+    assert_match(/1\.31x Ztl\.ztl_version per call +target <= 1\.30x  FAIL\n/, out)
+    assert_match(/\+0\.08% growth +target < 5%  PASS\n/, out)
+  end
+
+  def test_the_item_project_file_gives_every_item_the_two_categories
+    project = JSON.parse(File.read(ItemsBench.project_file(File.join(@dir, "p.json"))))
+    assert_equal "zentrella-projects", project["format"]
+    assert_equal ItemsBench::CATEGORIES, project["projects"].first["categories"].map { |c| c["name"] }
+  end
+
+  def test_the_item_driver_prints_not_available_and_succeeds_without_a_stage
+    driver = File.expand_path("../scripts/items_bench.rb", __dir__)
+    out, status = Open3.capture2(RbConfig.ruby, driver, "--stage", File.join(@dir, "nothing"), "--quick")
+    assert status.success?
+    assert_equal 2, out.scan("not available yet (missing: zentrella, Scriptlink.so, ruby/ztl.so)").size
+    assert_includes out, "(f) a 10000-item tree"
+    assert_includes out, "(g) resident size after 100,000 and 1,000,000 item requests"
   end
 end
