@@ -324,6 +324,7 @@ struct SlicedWait {
   // be thrown through it.
   static void* run(void* arg) {
     auto* wait = static_cast<SlicedWait*>(arg);
+    wait->failure = nullptr;  // run again after an interrupt that raised nothing
     try {
       wait_remaining_slices(wait->slice, wait->x);
     } catch (...) {
@@ -633,6 +634,17 @@ ZtlSendStatus ztl_channel_send_blocking(uint32_t code, uint32_t value, const voi
     s.last_error = "Request too large for the channel";
     return ZTL_SEND_SYSTEM_ERROR;
   }
+  // A trap handler runs while this thread waits inside a request; a request of
+  // its own would wait for the turn this thread holds.
+  static thread_local bool in_request = false;
+  if (in_request) {
+    s.last_error = "A request to Zentrella cannot be made while another one waits (from a signal handler?)";
+    return ZTL_SEND_SYSTEM_ERROR;
+  }
+  const struct InRequest {
+    InRequest() { in_request = true; }
+    ~InRequest() { in_request = false; }
+  } marked;
   Exchange x{*s.connection, blocking};
   try {
     const ThreadTurn turn(x);

@@ -16,20 +16,44 @@ static void raise_send_failure(ZtlSendStatus status) {
  * of it, so that signals and Thread#raise are not held up by a host that is
  * slow or stuck: the unblocking function raises the cancel flag, and the
  * client's waits look at it between their slices. */
-static void cancel_request(void* cancel) { __atomic_store_n((int*)cancel, 1, __ATOMIC_RELEASE); }
+typedef struct Blocking {
+  int cancel;        /* set by the unblocking function */
+  int pending_jump;  /* what an interrupt raised, re-raised once the client has returned */
+} Blocking;
 
-/* Called from inside the client's C++ frames: nothing here may raise, so the
- * interrupts are not checked on the way out (the caller does that once the
- * client has returned), and the unblocking function, which only stores a
- * flag, is declared safe in a signal handler (else the interpreter would run
- * a helper thread that it joins, raising, on the way out). */
-static void* run_without_gvl(void* (*body)(void*), void* arg, void* cancel) {
-  return rb_nogvl(body, arg, cancel_request, cancel, RB_NOGVL_INTR_FAIL | RB_NOGVL_UBF_ASYNC_SAFE);
+static void cancel_request(void* blocking) { __atomic_store_n(&((Blocking*)blocking)->cancel, 1, __ATOMIC_RELEASE); }
+
+static VALUE check_interrupts(VALUE unused) {
+  (void)unused;
+  rb_thread_check_ints();
+  return Qnil;
+}
+
+/* Called from inside the client's C++ frames: nothing may unwind through
+ * them, so an interrupt's exception is caught here and raised by the caller
+ * once the client has returned. An interrupt that raises nothing (a child
+ * process ended, a trap handler returned) lets the wait go on: the request is
+ * still the script's. The unblocking function only stores a flag, so it is
+ * declared safe in a signal handler (else the interpreter would run a helper
+ * thread that it joins, raising, on the way out). */
+static void* run_without_gvl(void* (*body)(void*), void* arg, void* context) {
+  Blocking* blocking = context;
+  for (;;) {
+    void* result = rb_nogvl(body, arg, cancel_request, blocking, RB_NOGVL_INTR_FAIL | RB_NOGVL_UBF_ASYNC_SAFE);
+    if (result != NULL && !__atomic_load_n(&blocking->cancel, __ATOMIC_ACQUIRE)) return result;
+    int state = 0;
+    rb_protect(check_interrupts, Qnil, &state);
+    if (state != 0) {
+      blocking->pending_jump = state;
+      return NULL;
+    }
+    __atomic_store_n(&blocking->cancel, 0, __ATOMIC_RELEASE);
+  }
 }
 
 ZtlReply ztl_send(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
-  int cancel = 0;
-  const ZtlBlocking blocking = {run_without_gvl, &cancel, &cancel};
+  Blocking state = {0, 0};
+  const ZtlBlocking blocking = {run_without_gvl, &state, &state.cancel};
   const void* bytes = payload == NULL ? NULL : ztl_payload_bytes(payload);
   const size_t length = payload == NULL ? 0 : ztl_payload_length(payload);
   ZtlReply reply;
@@ -37,8 +61,8 @@ ZtlReply ztl_send(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
   /* The payload's String must outlive the send, which runs without the lock. */
   if (payload != NULL) RB_GC_GUARD(((ZtlPayload*)payload)->buffer);
   if (status == ZTL_SEND_INTERRUPTED) {
-    /* Raises Interrupt, SignalException... as the interpreter would; a trap
-     * handler that returns leaves this request failed. */
+    /* Interrupt, SignalException... as the interpreter would raise them. */
+    if (state.pending_jump != 0) rb_jump_tag(state.pending_jump);
     rb_thread_check_ints();
     raise_send_failure(status);
   }

@@ -8,7 +8,7 @@
 //
 // Reply lines: "empty", "words W...", "text T", "hex H", "fill N", "echo",
 // "stale LINE" (LINE, then one signal too many), "recode LINE" (LINE under
-// another code),
+// another code), "after MS LINE" (LINE, MS milliseconds late),
 // "die" (exit without replying), "frames T C L [T C L...]" (raw headers),
 // "hang" (never reply), "close" (close the channel as a station does after
 // its script, and stay alive).
@@ -229,6 +229,16 @@ void answer(Channel& c, const ZtlFrameHeader& request, const Bytes& payload, con
     answer(c, request, payload, rest, log);
     std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the client has taken the answer
     c.host.set();
+    return;
+  }
+  if (kind == "after") {
+    // Answers as the rest of the line says, MS milliseconds late.
+    int ms = 0;
+    fields >> ms;
+    std::string rest;
+    std::getline(fields, rest);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    answer(c, request, payload, rest, log);
     return;
   }
   if (kind == "recode") {

@@ -137,6 +137,21 @@ class TestChannel < Minitest::Test
     end
   end
 
+  # Interrupts that raise nothing (a child process of the script ended, a trap
+  # handler returned) leave the request to wait for its answer.
+  def test_interrupts_that_raise_nothing_leave_the_request_to_its_answer
+    host = fake_host(replies: ["after 600 words 5", "after 600 words 6"])
+    out = run_ok(<<~RUBY, host)
+      fork { sleep 0.2; exit! }
+      show { ztl_version }
+      trap("USR1") { $stdout.print "trapped " }
+      me = Process.pid
+      fork { sleep 0.2; Process.kill(:USR1, me); exit! }
+      show { ztl_version }
+    RUBY
+    assert_equal "5\ntrapped 6\n", out
+  end
+
   # Interrupted in the middle of an exchange, the channel is out of step: what
   # follows fails rather than reading what the host writes late.
   def test_an_interrupted_request_breaks_the_channel
