@@ -8,7 +8,7 @@
 #include "ztl.h"
 
 enum { ITEM_KIND_TASK = 0, ITEM_KIND_FILER = 1, ITEM_KIND_FOLDER = 2, ITEM_KIND_PROJECT = 3 };
-enum { ALARM_WORDS = 4 };
+enum { ALARM_WORDS = ZTL_ALARM_RECORD_SIZE / ZTL_WORD_SIZE };
 
 static uint32_t handle_of(VALUE self) { return ztl_item_data(self)->handle; }
 
@@ -304,7 +304,12 @@ static VALUE item_set_user_categories(VALUE self, VALUE values) {
 /* --- Properties: alarm ------------------------------------------------------ */
 
 /* The alarm in its channel form: enabled, due-time flag, count, unit. */
-enum { ALARM_ENABLED = 0, ALARM_DUE_TIME = 1, ALARM_COUNT = 2, ALARM_UNIT = 3 };
+enum {
+  ALARM_ENABLED = ZTL_ALARM_ENABLED_OFFSET / ZTL_WORD_SIZE,
+  ALARM_DUE_TIME = ZTL_ALARM_DUE_TIME_OFFSET / ZTL_WORD_SIZE,
+  ALARM_COUNT = ZTL_ALARM_COUNT_OFFSET / ZTL_WORD_SIZE,
+  ALARM_UNIT = ZTL_ALARM_UNIT_OFFSET / ZTL_WORD_SIZE
+};
 
 /* Each reader asks on its own; no reply at all reads as nil. */
 static VALUE alarm_word(VALUE self, int index, int truth) {

@@ -13,22 +13,8 @@ extern VALUE ztl_cFileLink;
 extern VALUE ztl_cProjectOption;
 extern VALUE ztl_cEdit;
 
-/* Selectors of request 1: the first eight are public constants, the rest are
- * used by the module functions only. */
-enum ZtlSelector {
-  ZTL_SELECT_CURRENT_ITEM = 0,
-  ZTL_SELECT_CURRENT_PROJECT = 1,
-  ZTL_SELECT_CURRENT_FOLDER = 2,
-  ZTL_SELECT_RECYCLED = 3,
-  ZTL_SELECT_FIND_PROJECT = 4,
-  ZTL_SELECT_TEMPLATE_PROJECT = 5,
-  ZTL_SELECT_SCRAP_PROJECT = 6,
-  ZTL_SELECT_SELECTED_TOP = 7,
-  ZTL_SELECT_CURRENT_DOCUMENT = 8,
-  ZTL_SELECT_SELECTED_ITEMS = 9,
-  ZTL_SELECT_DISPLAYED_ITEMS = 10,
-  ZTL_SELECT_LOADED_PROJECTS = 11
-};
+/* The selectors of request 1, item kinds and the alarm record: ztl/payloads.h. */
+#include <ztl/payloads.h>
 
 /* One init per family or class, each in its own file, called by Init_ztl in
  * the order in which the module is registered. */
