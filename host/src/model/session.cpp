@@ -339,7 +339,10 @@ std::vector<Handle> Session::list_view_items() const {
 }
 
 std::int32_t Session::list_item_index(Handle handle) const {
-  const std::vector<Handle> shown = list_view_items();
+  // The children of the current folder, as list_view_items() gives them, read in place.
+  const Item* folder = store_.item(current_folder_);
+  if (folder == nullptr) return -1;
+  const std::vector<Handle>& shown = folder->children;
   auto found = std::find(shown.begin(), shown.end(), handle);
   return found == shown.end() ? -1 : static_cast<std::int32_t>(found - shown.begin());
 }
