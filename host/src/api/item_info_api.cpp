@@ -1,4 +1,5 @@
 // The item info record: handed out whole, taken back whole.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstring>
@@ -21,7 +22,9 @@ namespace {
 // blocks is kept for the next ones rather than going back to the heap.
 struct ItemInfoBlock : HandedOut {
   ZtlItemInfo info;
-  std::vector<ZtlHandle> lists;
+  // The lists live in the block itself when they fit, else in more_lists.
+  std::array<ZtlHandle, 16> inline_lists;
+  std::vector<ZtlHandle> more_lists;
 
   static void* operator new(std::size_t size);
   static void operator delete(void* storage, std::size_t size) noexcept;
@@ -79,12 +82,11 @@ void fill_dates(ZtlItemInfo& info, const Dates& dates) {
   info.create_time = dates.create;
 }
 
-// Appends list and its 0 to lists; returns where the list starts.
-std::size_t append_terminated(std::vector<ZtlHandle>& lists, const std::vector<Handle>& list) {
-  const std::size_t start = lists.size();
-  lists.insert(lists.end(), list.begin(), list.end());
-  lists.push_back(0);
-  return start;
+// Copies list and its 0 to at; returns the place after them.
+ZtlHandle* put_terminated(ZtlHandle* at, const std::vector<Handle>& list) {
+  at = std::copy(list.begin(), list.end(), at);
+  *at = 0;
+  return at + 1;
 }
 
 ZtlItemInfo* make_item_info(const Item& item) {
@@ -99,14 +101,16 @@ ZtlItemInfo* make_item_info(const Item& item) {
   fill_dates(info, item.fields.dates);
   info.list_item_index = s().list_item_index(item.handle);
   info.selected = truth(s().is_selected(item.handle));
-  std::vector<ZtlHandle>& lists = block->lists;
-  lists.reserve(item.documents.size() + item.links.size() + item.categories.size() + 3);
-  const std::size_t documents = append_terminated(lists, item.documents);
-  const std::size_t links = append_terminated(lists, item.links);
-  const std::size_t categories = append_terminated(lists, item.categories);
-  info.documents = lists.data() + documents;
-  info.file_links = lists.data() + links;
-  info.user_categories = lists.data() + categories;
+  const std::size_t count = item.documents.size() + item.links.size() + item.categories.size() + 3;
+  ZtlHandle* lists = block->inline_lists.data();
+  if (count > block->inline_lists.size()) {
+    block->more_lists.resize(count);
+    lists = block->more_lists.data();
+  }
+  info.documents = lists;
+  info.file_links = put_terminated(info.documents, item.documents);
+  info.user_categories = put_terminated(info.file_links, item.links);
+  put_terminated(info.user_categories, item.categories);
   ZtlItemInfo* address = &block->info;
   hand_out(RecordKind::item_info, std::move(block), address);
   return address;

@@ -41,6 +41,7 @@ std::size_t char_length(std::string_view text, std::size_t pos) {
 // byte, so only the walk knows where characters begin.
 std::size_t whole_chars_length(std::string_view text, std::size_t max_bytes) {
   const std::size_t limit = std::min(max_bytes, text.size());
+  if (limit == 0) return 0;  // nothing to walk: no need to look the page up
   const CodePage page = platform::codepage::current();
   std::size_t end = 0;
   while (end < limit) {
