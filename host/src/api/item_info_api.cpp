@@ -99,7 +99,7 @@ ZtlItemInfo* make_item_info(const Item& item) {
   info.priority = item.fields.priority;
   copy_field(info.message_id, sizeof info.message_id, item.fields.message_id, ZTL_MESSAGE_ID_SIZE);
   fill_dates(info, item.fields.dates);
-  info.list_item_index = s().list_item_index(item.handle);
+  info.list_item_index = s().list_item_index(item);
   info.selected = truth(s().is_selected(item.handle));
   const std::size_t count = item.documents.size() + item.links.size() + item.categories.size() + 3;
   ZtlHandle* lists = block->inline_lists.data();

@@ -359,6 +359,11 @@ std::int32_t Session::list_item_index(Handle handle) const {
   return found == shown.end() ? -1 : static_cast<std::int32_t>(found - shown.begin());
 }
 
+std::int32_t Session::list_item_index(const Item& item) const {
+  if (item.parent == 0 || item.parent != current_folder_) return -1;
+  return list_item_index(item.handle);
+}
+
 void Session::forget_removed() {
   selection_.erase(std::remove_if(selection_.begin(), selection_.end(),
                                   [this](Handle h) { return store_.item(h) == nullptr; }),
