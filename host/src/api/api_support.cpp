@@ -20,9 +20,9 @@ std::string cut_text(std::string_view text, std::size_t max_length) {
 }
 
 void copy_field(char* field, std::size_t capacity, std::string_view text, std::size_t max_length) {
-  const std::string cut = cut_text(text, std::min(max_length, capacity));
-  std::memset(field, 0, capacity);
-  std::memcpy(field, cut.data(), cut.size());
+  const std::size_t length = whole_chars_length(text, std::min(max_length, capacity));
+  std::memcpy(field, text.data(), length);
+  std::memset(field + length, 0, capacity - length);
 }
 
 std::int32_t fill_buffer(char* buffer, std::int32_t size, std::string_view text) {

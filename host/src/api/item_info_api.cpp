@@ -1,24 +1,76 @@
 // The item info record: handed out whole, taken back whole.
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "api/api_support.h"
 #include "model/date_scale.h"
+#include "model/text_units.h"
 
 using namespace zentrella;
 using namespace zentrella::api;
 
 namespace {
 
+// The three 0-terminated lists of the record share one allocation: the
+// documents, then the file links, then the categories, each with its 0.
+// The record is filled whole by make_item_info. A record is handed out and
+// taken back on every property read, so the storage of a few taken-back
+// blocks is kept for the next ones rather than going back to the heap.
 struct ItemInfoBlock : HandedOut {
-  ZtlItemInfo info{};
-  std::vector<ZtlHandle> documents;
-  std::vector<ZtlHandle> links;
-  std::vector<ZtlHandle> categories;
+  ZtlItemInfo info;
+  // The lists live in the block itself when they fit, else in more_lists.
+  std::array<ZtlHandle, 16> inline_lists;
+  std::vector<ZtlHandle> more_lists;
+
+  static void* operator new(std::size_t size);
+  static void operator delete(void* storage, std::size_t size) noexcept;
 };
 
-std::vector<ZtlHandle> terminated(std::vector<Handle> list) {
-  list.push_back(0);
-  return list;
+class BlockCache {
+ public:
+  void* take(std::size_t size) {
+    {
+      std::lock_guard lock(mutex_);
+      if (size == sizeof(ItemInfoBlock) && count_ > 0) return kept_[--count_];
+    }
+    return ::operator new(size);
+  }
+  void give(void* storage, std::size_t size) noexcept {
+    {
+      std::lock_guard lock(mutex_);
+      if (size == sizeof(ItemInfoBlock) && count_ < kept_.size()) {
+        kept_[count_++] = storage;
+        return;
+      }
+    }
+    ::operator delete(storage);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::array<void*, 8> kept_{};
+  std::size_t count_ = 0;
+};
+
+// Never destroyed: records may still come back while the process ends.
+BlockCache& block_cache() {
+  static BlockCache* cache = new BlockCache;
+  return *cache;
+}
+
+void* ItemInfoBlock::operator new(std::size_t size) { return block_cache().take(size); }
+void ItemInfoBlock::operator delete(void* storage, std::size_t size) noexcept { block_cache().give(storage, size); }
+
+// Zeroes every byte of the record outside the title, which copy_field fills whole.
+void clear_all_but_title(ZtlItemInfo& info) {
+  auto* bytes = reinterpret_cast<unsigned char*>(&info);
+  constexpr std::size_t title_end = offsetof(ZtlItemInfo, title) + sizeof info.title;
+  std::memset(bytes, 0, offsetof(ZtlItemInfo, title));
+  std::memset(bytes + title_end, 0, sizeof info - title_end);
 }
 
 void fill_dates(ZtlItemInfo& info, const Dates& dates) {
@@ -30,23 +82,35 @@ void fill_dates(ZtlItemInfo& info, const Dates& dates) {
   info.create_time = dates.create;
 }
 
+// Copies list and its 0 to at; returns the place after them.
+ZtlHandle* put_terminated(ZtlHandle* at, const std::vector<Handle>& list) {
+  at = std::copy(list.begin(), list.end(), at);
+  *at = 0;
+  return at + 1;
+}
+
 ZtlItemInfo* make_item_info(const Item& item) {
   auto block = std::make_unique<ItemInfoBlock>();
   ZtlItemInfo& info = block->info;
+  clear_all_but_title(info);
   info.kind = static_cast<std::uint16_t>(item.fields.kind);
   copy_field(info.title, sizeof info.title, item.fields.title, ZTL_TITLE_MAX);
   info.progress = item.fields.progress;
   info.priority = item.fields.priority;
   copy_field(info.message_id, sizeof info.message_id, item.fields.message_id, ZTL_MESSAGE_ID_SIZE);
   fill_dates(info, item.fields.dates);
-  info.list_item_index = s().list_item_index(item.handle);
+  info.list_item_index = s().list_item_index(item);
   info.selected = truth(s().is_selected(item.handle));
-  block->documents = terminated(item.documents);
-  block->links = terminated(item.links);
-  block->categories = terminated(item.categories);
-  info.documents = block->documents.data();
-  info.file_links = block->links.data();
-  info.user_categories = block->categories.data();
+  const std::size_t count = item.documents.size() + item.links.size() + item.categories.size() + 3;
+  ZtlHandle* lists = block->inline_lists.data();
+  if (count > block->inline_lists.size()) {
+    block->more_lists.resize(count);
+    lists = block->more_lists.data();
+  }
+  info.documents = lists;
+  info.file_links = put_terminated(info.documents, item.documents);
+  info.user_categories = put_terminated(info.file_links, item.links);
+  put_terminated(info.user_categories, item.categories);
   ZtlItemInfo* address = &block->info;
   hand_out(RecordKind::item_info, std::move(block), address);
   return address;
@@ -80,16 +144,19 @@ extern "C" ZtlBool ZTLPlugin_SetItemInfo(ZtlHandle item, const ZtlItemInfo* info
   return guarded<ZtlBool>("SetItemInfo", ZTL_FALSE, [&] {
     Item* found = s().store().item(item);
     if (found == nullptr || info == nullptr || !dates_on_scale(*info)) return ZTL_FALSE;
-    ItemFields fields = found->fields;
-    fields.title = cut_text(field_text(info->title, ZTL_TITLE_MAX), ZTL_TITLE_MAX);
+    // Only the fields taken back are compared and written; the rest of the
+    // item's fields stay as they are.
+    const std::string_view given(info->title, strnlen(info->title, ZTL_TITLE_MAX));
+    const std::string_view title = given.substr(0, whole_chars_length(given, ZTL_TITLE_MAX));
+    ItemFields& fields = found->fields;
+    const Dates dates{info->start_time, info->planned_start_time, info->end_time, info->due_time,
+                      fields.dates.last_modify, fields.dates.create};
+    const bool changed = fields.title != title || fields.progress != info->progress ||
+                         fields.priority != info->priority || !(fields.dates == dates);
+    if (fields.title != title) fields.title.assign(title);
     fields.progress = info->progress;
     fields.priority = info->priority;
-    fields.dates.start = info->start_time;
-    fields.dates.planned_start = info->planned_start_time;
-    fields.dates.end = info->end_time;
-    fields.dates.due = info->due_time;
-    const bool changed = !(fields == found->fields);
-    found->fields = fields;
+    fields.dates = dates;
     s().set_selected(item, info->selected != 0);
     if (changed) s().touch(item);
     return ZTL_TRUE;

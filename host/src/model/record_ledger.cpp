@@ -1,5 +1,6 @@
 #include "model/record_ledger.h"
 
+#include <array>
 #include <cstdio>
 #include <mutex>
 #include <unordered_map>
@@ -13,10 +14,17 @@ struct Entry {
   std::unique_ptr<HandedOut> block;
 };
 
+using Entries = std::unordered_map<const void*, Entry>;
+
 struct Ledger {
   std::mutex mutex;
-  std::unordered_map<const void*, Entry> entries;
+  Entries entries;
   std::size_t errors = 0;
+  // Nodes of taken-back entries, kept for the next records: a record is
+  // handed out and taken back on every item property read, and the ledger
+  // should cost no allocation of its own there.
+  std::array<Entries::node_type, 8> spare;
+  std::size_t spare_count = 0;
 };
 
 Ledger& ledger() {
@@ -28,8 +36,24 @@ Ledger& ledger() {
 
 void* hand_out(RecordKind kind, std::unique_ptr<HandedOut> block, void* address) {
   Ledger& l = ledger();
+  std::unique_ptr<HandedOut> replaced;
   std::lock_guard lock(l.mutex);
-  l.entries[address] = Entry{kind, std::move(block)};
+  if (l.spare_count > 0) {
+    Entries::node_type node = std::move(l.spare[--l.spare_count]);
+    node.key() = address;
+    node.mapped() = Entry{kind, std::move(block)};
+    auto [at, inserted, rest] = l.entries.insert(std::move(node));
+    if (!inserted) {
+      // An address still on the ledger: the new record takes its place.
+      replaced = std::move(at->second.block);
+      at->second = std::move(rest.mapped());
+      l.spare[l.spare_count++] = std::move(rest);
+    }
+    return address;
+  }
+  Entry& entry = l.entries[address];
+  replaced = std::move(entry.block);
+  entry = Entry{kind, std::move(block)};
   return address;
 }
 
@@ -46,7 +70,10 @@ bool take_back(RecordKind kind, const void* address) {
       return false;
     }
     doomed = std::move(found->second.block);
-    l.entries.erase(found);
+    if (l.spare_count < l.spare.size())
+      l.spare[l.spare_count++] = l.entries.extract(found);
+    else
+      l.entries.erase(found);
   }
   return true;
 }

@@ -13,6 +13,8 @@ namespace zentrella {
 namespace {
 
 // Host texts are kept in the code page in force; these are written here in UTF-8.
+const std::string kNoFile;
+
 constexpr const char* kSpecialTitles[] = {"ごみ箱", "検索結果", "テンプレート", "スクラップ"};
 
 std::unique_ptr<Session>& session_slot() {
@@ -32,11 +34,18 @@ void reset_session() { session_slot() = std::make_unique<Session>(); }
 
 double now_date_time() {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  // Every edit stamps its item: within one second the answer is the same,
+  // so the last second's is kept.
+  thread_local std::time_t cached_second = 0;
+  thread_local double cached_value = 0.0;
+  if (now == cached_second && cached_value != 0.0) return cached_value;
   std::tm local{};
   localtime_r(&now, &local);
   // Local wall-clock time as if it were UTC, so the day count is local.
   const std::int64_t seconds = static_cast<std::int64_t>(timegm(&local));
-  return 25569.0 + static_cast<double>(seconds) / 86400.0;
+  cached_second = now;
+  cached_value = 25569.0 + static_cast<double>(seconds) / 86400.0;
+  return cached_value;
 }
 
 Session::Session() : editor_(store_) {
@@ -82,8 +91,11 @@ std::string Session::default_project_file() const {
 
 void Session::touch_project(Handle handle) {
   const Handle project = project_of(handle);
-  if (Item* item = store_.item(project)) item->modified = true;
-  if (const std::string file = file_of(project); !file.empty()) dirty_files_.insert(file);
+  Item* item = store_.item(project);
+  if (item != nullptr) item->modified = true;
+  // The project's file (as file_of gives it), read in place.
+  const std::string& file = is_special(project) ? special_file : item != nullptr ? item->file_name : kNoFile;
+  if (!file.empty()) dirty_files_.insert(file);
 }
 
 void Session::touch(Handle handle) {
@@ -339,9 +351,17 @@ std::vector<Handle> Session::list_view_items() const {
 }
 
 std::int32_t Session::list_item_index(Handle handle) const {
-  const std::vector<Handle> shown = list_view_items();
+  // The children of the current folder, as list_view_items() gives them, read in place.
+  const Item* folder = store_.item(current_folder_);
+  if (folder == nullptr) return -1;
+  const std::vector<Handle>& shown = folder->children;
   auto found = std::find(shown.begin(), shown.end(), handle);
   return found == shown.end() ? -1 : static_cast<std::int32_t>(found - shown.begin());
+}
+
+std::int32_t Session::list_item_index(const Item& item) const {
+  if (item.parent == 0 || item.parent != current_folder_) return -1;
+  return list_item_index(item.handle);
 }
 
 void Session::forget_removed() {

@@ -77,6 +77,8 @@ class Session {
   // The task list shows the children of the current folder.
   std::vector<Handle> list_view_items() const;
   std::int32_t list_item_index(Handle item) const;
+  // The same for an item at hand: only a child of the current folder is listed.
+  std::int32_t list_item_index(const Item& item) const;
 
   Editor& editor() { return editor_; }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
+#include <type_traits>
 
 namespace zentrella {
 
@@ -31,10 +32,31 @@ auto* find_in(Table& table, Handle handle) {
 // One counter for the whole process, so that even a fresh session never hands
 // out a handle that an older one gave; it starts away from small numbers that
 // are easily mistaken for handles.
+template <typename Object>
+Object* Store::look_up(Handle handle, Filed kind) const {
+  if (handle < first_handle_ || first_handle_ == 0) return nullptr;
+  const std::size_t index = handle - first_handle_;
+  if (index >= directory_.size() || directory_[index].kind != kind) return nullptr;
+  return static_cast<Object*>(directory_[index].object);
+}
+
+void Store::file(Handle handle, Filed kind, void* object) {
+  const std::size_t index = handle - first_handle_;
+  if (index >= directory_.size()) directory_.resize(index + 1);
+  directory_[index] = Slot{object, kind};
+}
+
+void Store::unfile(Handle handle) {
+  if (handle < first_handle_ || first_handle_ == 0) return;
+  const std::size_t index = handle - first_handle_;
+  if (index < directory_.size()) directory_[index] = Slot{};
+}
+
 Handle Store::next_handle() {
   static std::atomic<Handle> counter{0x1000};
   const Handle handle = ++counter;
   if (handle == 0) throw std::runtime_error("no handles left in this session");
+  if (first_handle_ == 0) first_handle_ = handle;
   return handle;
 }
 
@@ -46,6 +68,7 @@ Item& Store::create_item(ItemKind kind, Handle parent, std::optional<std::size_t
   }
   const Handle handle = next_handle();
   Item& made = items_[handle];
+  file(handle, Filed::item, &made);
   made.handle = handle;
   made.parent = parent;
   made.fields.kind = kind;
@@ -62,6 +85,7 @@ Member& Store::create_member(std::unordered_map<Handle, Member>& table, std::vec
   if (owner_item == nullptr) throw std::invalid_argument("no such item");
   const Handle handle = next_handle();
   Member& made = table[handle];
+  file(handle, std::is_same_v<Member, Document> ? Filed::document : Filed::link, &made);
   made.handle = handle;
   made.owner = owner;
   insert_at(owner_item->*list, handle, position);
@@ -81,6 +105,7 @@ Category& Store::create_category(Handle owner, CategoryData data) {
   if (owner_item == nullptr) throw std::invalid_argument("no such item");
   const Handle handle = next_handle();
   Category& made = categories_[handle];
+  file(handle, Filed::category, &made);
   made.handle = handle;
   made.owner = owner;
   made.data = std::move(data);
@@ -88,21 +113,30 @@ Category& Store::create_category(Handle owner, CategoryData data) {
   return made;
 }
 
-Item* Store::item(Handle handle) { return find_in(items_, handle); }
-const Item* Store::item(Handle handle) const { return find_in(items_, handle); }
-Document* Store::document(Handle handle) { return find_in(documents_, handle); }
-FileLink* Store::link(Handle handle) { return find_in(links_, handle); }
-Category* Store::category(Handle handle) { return find_in(categories_, handle); }
-const Category* Store::category(Handle handle) const { return find_in(categories_, handle); }
+Item* Store::item(Handle handle) { return look_up<Item>(handle, Filed::item); }
+const Item* Store::item(Handle handle) const { return look_up<Item>(handle, Filed::item); }
+Document* Store::document(Handle handle) { return look_up<Document>(handle, Filed::document); }
+FileLink* Store::link(Handle handle) { return look_up<FileLink>(handle, Filed::link); }
+Category* Store::category(Handle handle) { return look_up<Category>(handle, Filed::category); }
+const Category* Store::category(Handle handle) const { return look_up<Category>(handle, Filed::category); }
 
 void Store::detach_from_parent(const Item& item) {
   if (Item* parent = this->item(item.parent)) erase_handle(parent->children, item.handle);
 }
 
 void Store::clear_attachments(Item& item) {
-  for (Handle h : item.documents) documents_.erase(h);
-  for (Handle h : item.links) links_.erase(h);
-  for (Handle h : item.categories) categories_.erase(h);
+  for (Handle h : item.documents) {
+    unfile(h);
+    documents_.erase(h);
+  }
+  for (Handle h : item.links) {
+    unfile(h);
+    links_.erase(h);
+  }
+  for (Handle h : item.categories) {
+    unfile(h);
+    categories_.erase(h);
+  }
   item.documents.clear();
   item.links.clear();
   item.categories.clear();
@@ -116,6 +150,7 @@ void Store::destroy_item(Handle handle) {
   const std::vector<Handle> children = doomed->children;
   for (Handle child : children) destroy_item(child);
   clear_attachments(*item(handle));
+  unfile(handle);
   items_.erase(handle);
 }
 
@@ -123,6 +158,7 @@ void Store::destroy_document(Handle handle) {
   Document* doomed = document(handle);
   if (doomed == nullptr) return;
   if (Item* owner = item(doomed->owner)) erase_handle(owner->documents, handle);
+  unfile(handle);
   documents_.erase(handle);
 }
 
@@ -130,6 +166,7 @@ void Store::destroy_link(Handle handle) {
   FileLink* doomed = link(handle);
   if (doomed == nullptr) return;
   if (Item* owner = item(doomed->owner)) erase_handle(owner->links, handle);
+  unfile(handle);
   links_.erase(handle);
 }
 
@@ -137,6 +174,7 @@ void Store::destroy_category(Handle handle) {
   Category* doomed = category(handle);
   if (doomed == nullptr) return;
   if (Item* owner = item(doomed->owner)) erase_handle(owner->categories, handle);
+  unfile(handle);
   categories_.erase(handle);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -47,6 +48,13 @@ struct Category {
 
 class Store {
  public:
+  Store() = default;
+  // The directory points into this store's own tables.
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+  Store(Store&&) = default;
+  Store& operator=(Store&&) = default;
+
   // position: index among the siblings, clamped; nullopt = at the end.
   Item& create_item(ItemKind kind, Handle parent, std::optional<std::size_t> position = std::nullopt);
   Document& create_document(Handle owner, std::optional<std::size_t> position = std::nullopt);
@@ -91,6 +99,21 @@ class Store {
   void detach_from_parent(const Item& item);
   void clear_attachments(Item& item);
 
+  // Where each handle this store made lives, by handle order from the
+  // store's first handle: a look-up is an index, not a hash. The tables keep
+  // the objects (their nodes never move); the directory only finds them.
+  enum class Filed : std::uint8_t { none, item, document, link, category };
+  struct Slot {
+    void* object = nullptr;
+    Filed kind = Filed::none;
+  };
+  template <typename Object>
+  Object* look_up(Handle handle, Filed kind) const;
+  void file(Handle handle, Filed kind, void* object);
+  void unfile(Handle handle);
+
+  Handle first_handle_ = 0;
+  std::vector<Slot> directory_;
   std::unordered_map<Handle, Item> items_;
   std::unordered_map<Handle, Document> documents_;
   std::unordered_map<Handle, FileLink> links_;

@@ -17,28 +17,35 @@ std::size_t utf8_length(std::uint8_t lead) {
   return 1;
 }
 
-bool is_utf8() { return platform::codepage::current() == platform::codepage::CodePage::utf8; }
+using platform::codepage::CodePage;
 
-// What the lead byte at pos announces, whether or not the text holds it all.
-std::size_t announced_length(std::string_view text, std::size_t pos) {
+// What the lead byte at pos announces in page, whether or not the text holds
+// it all. Callers that walk a text look the page up once for the whole walk.
+std::size_t announced_length(std::string_view text, std::size_t pos, CodePage page) {
   const auto lead = static_cast<std::uint8_t>(text[pos]);
-  return is_utf8() ? utf8_length(lead) : (platform::codepage::is_lead_byte(lead) ? 2 : 1);
+  return page == CodePage::utf8 ? utf8_length(lead) : (platform::codepage::is_lead_byte(lead, page) ? 2 : 1);
+}
+
+std::size_t char_length(std::string_view text, std::size_t pos, CodePage page) {
+  if (pos >= text.size()) return 1;
+  return std::min(announced_length(text, pos, page), text.size() - pos);
 }
 
 }  // namespace
 
 std::size_t char_length(std::string_view text, std::size_t pos) {
-  if (pos >= text.size()) return 1;
-  return std::min(announced_length(text, pos), text.size() - pos);
+  return char_length(text, pos, platform::codepage::current());
 }
 
 // Walked from the start: in code page 932 a trail byte can look like a lead
 // byte, so only the walk knows where characters begin.
 std::size_t whole_chars_length(std::string_view text, std::size_t max_bytes) {
   const std::size_t limit = std::min(max_bytes, text.size());
+  if (limit == 0) return 0;  // nothing to walk: no need to look the page up
+  const CodePage page = platform::codepage::current();
   std::size_t end = 0;
   while (end < limit) {
-    const std::size_t next = end + announced_length(text, end);
+    const std::size_t next = end + announced_length(text, end, page);
     if (next > limit) break;
     end = next;
   }
@@ -46,9 +53,10 @@ std::size_t whole_chars_length(std::string_view text, std::size_t max_bytes) {
 }
 
 std::size_t char_start(std::string_view text, std::size_t pos) {
+  const CodePage page = platform::codepage::current();
   std::size_t at = 0;
   while (at < text.size()) {
-    const std::size_t next = at + char_length(text, at);
+    const std::size_t next = at + char_length(text, at, page);
     if (next > pos) return at;
     at = next;
   }

@@ -1,9 +1,23 @@
 #include "requests/request_context.h"
 
+#include <array>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 
 namespace scriptlink {
+
+namespace {
+
+// Replies up to this size are put together on the stack; longer ones in a
+// ReplyWriter. The bytes are the same either way.
+constexpr std::size_t kStackReply = 512;
+
+void PutWord(std::uint8_t* at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
 
 ZtlHandle RequestContext::item_or_reply(NoItem none) {
   if (value() == 0) reply(none);
@@ -33,19 +47,37 @@ void RequestContext::reply(NoItem none) {
 }
 
 void RequestContext::reply_word(std::int32_t value) {
-  ReplyWriter writer;
-  reply(writer.word(value));
+  std::array<std::uint8_t, 4> bytes;
+  PutWord(bytes.data(), static_cast<std::uint32_t>(value));
+  reply(bytes);
 }
 
 void RequestContext::reply_text(std::string_view text) {
+  if (text.size() < kStackReply) {
+    std::array<std::uint8_t, kStackReply> bytes;
+    if (!text.empty()) std::memcpy(bytes.data(), text.data(), text.size());
+    bytes[text.size()] = 0;
+    return reply(std::span<const std::uint8_t>(bytes.data(), text.size() + 1));
+  }
   ReplyWriter writer;
   writer.reserve(text.size() + 1);
   reply(writer.text(text));
 }
 
 void RequestContext::reply_item_list(std::span<const ZtlHandle> items) {
+  const std::size_t size = (items.size() + 1) * 4;
+  if (size <= kStackReply) {
+    std::array<std::uint8_t, kStackReply> bytes;
+    std::uint8_t* at = bytes.data();
+    for (ZtlHandle item : items) {
+      PutWord(at, item);
+      at += 4;
+    }
+    PutWord(at, 0);
+    return reply(std::span<const std::uint8_t>(bytes.data(), size));
+  }
   ReplyWriter writer;
-  writer.reserve((items.size() + 1) * 4);
+  writer.reserve(size);
   for (ZtlHandle item : items) writer.handle(item);
   reply(writer.handle(0));
 }

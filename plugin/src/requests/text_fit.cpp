@@ -40,6 +40,7 @@ std::string_view FitText(std::string_view text, std::size_t max_bytes, platform:
 }
 
 std::string_view FitText(std::string_view text, std::size_t max_bytes) {
+  if (text.size() <= max_bytes) return text;  // fits in any page: no need to look the page up
   return FitText(text, max_bytes, platform::codepage::current());
 }
 
