@@ -1,6 +1,7 @@
 #include "channel/comm_to_ruby.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstring>
 #include <exception>
 #include <unistd.h>
@@ -74,8 +75,17 @@ class TCommToRuby::MappingTransport final : public ChannelTransport {
   std::uint8_t* frame() noexcept override { return owner_.view_.data(); }
 
   void publish(std::size_t length) override {
-      if (length != 0) owner_.view_.flush(0, length);
+    if (length != 0) owner_.view_.flush(0, length);
+    // The answer's last chunk ends the request for the client, whatever the
+    // host does after it: the next client must not wait for that.
+    if (length != 0 && LastChunkInFrame()) __atomic_store_n(&owner_.Control().serving, 0u, __ATOMIC_SEQ_CST);
     owner_.host_event_.set();
+  }
+
+  bool LastChunkInFrame() const noexcept {
+    std::uint32_t last = 0;
+    std::memcpy(&last, owner_.view_.data() + offsetof(ZtlFrameHeader, last), sizeof last);
+    return last != 0;
   }
 
   bool wait_for_request(std::chrono::milliseconds timeout) override {
