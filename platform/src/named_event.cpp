@@ -59,7 +59,10 @@ bool spinning_pays(const EventState& state) {
   return setter < 0 || setter != ::sched_getcpu();
 }
 
-constexpr auto kSpinLimit = std::chrono::microseconds(4);
+// A script does some Ruby work between two requests (making the objects of a
+// reply); the host must still be spinning when the next one comes, or each
+// request pays two futex wake-ups.
+constexpr auto kSpinLimit = std::chrono::microseconds(50);
 // A wait that watches a peer sleeps at most this long before it looks at it.
 constexpr auto kPeerSlice = std::chrono::milliseconds(50);
 
