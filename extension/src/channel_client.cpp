@@ -363,10 +363,9 @@ class ClientTurn {
  public:
   explicit ClientTurn(Exchange& x) : lock_(x.c.lock) {
     wait_in_slices(x, kFirstSlice, [this, &x](std::chrono::milliseconds slice) {
-      if (const std::optional<bool> abandoned = lock_.try_lock_for(slice)) {
-        abandoned_ = *abandoned;
-        return true;
-      }
+      // A lock its holder died with is taken like any other: the exchange
+      // waits for the host to be idle and drops stale signals before it writes.
+      if (lock_.try_lock_for(slice)) return true;
       if (channel_state(x.c.view) == ZTL_CHANNEL_CLOSED) throw ExchangeFailure{ZTL_SEND_HOST_GONE, kHostGone};
       return false;
     });
@@ -374,11 +373,9 @@ class ClientTurn {
   ~ClientTurn() { lock_.unlock(); }
   ClientTurn(const ClientTurn&) = delete;
   ClientTurn& operator=(const ClientTurn&) = delete;
-  bool abandoned() const noexcept { return abandoned_; }
 
  private:
   NamedMutex& lock_;
-  bool abandoned_ = false;
 };
 
 void write_frame(Exchange& x, const ZtlFrameHeader& header, const std::uint8_t* chunk) {

@@ -78,6 +78,17 @@ module E2E
   end
 
   class Case < Minitest::Test
+    # A script started outside the host that prints the host's version, or the
+    # connect error it met.
+    VERSION = <<~RUBY
+      begin
+        require "ztl"
+        p Ztl.ztl_version
+      rescue Ztl::Error => e
+        puts "Ztl::Error: \#{e.message}"
+      end
+    RUBY
+
     make_my_diffs_pretty!
 
     def setup

@@ -5,15 +5,6 @@ require "e2e_support"
 class TestExternalScripts < E2E::Case
   SIXTEEN_MIB = 16 * 1024 * 1024
 
-  VERSION = <<~RUBY
-    begin
-      require "ztl"
-      p Ztl.ztl_version
-    rescue Ztl::Error => e
-      puts "Ztl::Error: \#{e.message}"
-    end
-  RUBY
-
   # Sends long host commands until it is stopped; tells when it is connected.
   def flood(ready_file)
     <<~RUBY

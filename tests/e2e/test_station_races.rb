@@ -7,15 +7,6 @@ require "e2e_support"
 class TestStationRaces < E2E::Case
   CONNECT_ERROR = /\ACan't connect to Zentrella\[\d\]\nZtl::Error: Can't connect to Zentrella\[\d\]\n\z/
 
-  VERSION = <<~RUBY
-    begin
-      require "ztl"
-      p Ztl.ztl_version
-    rescue Ztl::Error => e
-      puts "Ztl::Error: \#{e.message}"
-    end
-  RUBY
-
   def now = Process.clock_gettime(Process::CLOCK_MONOTONIC)
 
   # Started and waiting; it loads ztl the moment `go` exists, and asks again
