@@ -13,6 +13,9 @@
 #include "requests/refresh.h"
 #include "requests/text_fit.h"
 
+// A title the channel brings is cut to the host's field.
+static_assert(ZTL_TITLE_FIELD_MAX == ZTL_TITLE_MAX);
+
 namespace scriptlink {
 
 namespace {

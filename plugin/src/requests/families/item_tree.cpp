@@ -51,6 +51,10 @@ ZtlHandle SelectedNeighbour(const HostApi& host, ZtlHandle item, std::ptrdiff_t 
   return Neighbour(entries, item, step);
 }
 
+// The channel carries kinds as the host numbers them; the two headers must agree.
+static_assert(ZTL_KIND_TASK == ZTL_ITEM_TASK && ZTL_KIND_FILER == ZTL_ITEM_FILER &&
+              ZTL_KIND_FOLDER == ZTL_ITEM_FOLDER && ZTL_KIND_PROJECT == ZTL_ITEM_PROJECT);
+
 bool IsItemKind(std::int32_t kind) { return kind >= ZTL_KIND_TASK && kind <= ZTL_KIND_PROJECT; }
 
 void MakeCurrent(RequestContext& context, ZtlFn_SetCurrentItem HostApi::*setter) {
