@@ -8,10 +8,12 @@
 #include "ztl.h"
 
 static int host_encoding_index;
+static rb_encoding* host_encoding; /* looked up once: every text of a reply is made in it */
 
 void ztl_init_conversions(void) {
   int index = rb_enc_find_index(ztl_host_text_encoding());
   host_encoding_index = index >= 0 ? index : rb_utf8_encindex();
+  host_encoding = rb_enc_from_index(host_encoding_index);
 }
 
 ZtlWord ztl_word(int32_t value) {
@@ -76,9 +78,7 @@ ZtlText ztl_text_arg(volatile VALUE* value) {
 
 VALUE ztl_text_result(const uint8_t* bytes, size_t length) {
   const size_t used = bytes == NULL ? 0 : strnlen((const char*)bytes, length);
-  VALUE string = rb_str_new((const char*)bytes, (long)used);
-  rb_enc_associate_index(string, host_encoding_index);
-  return string;
+  return rb_enc_str_new((const char*)bytes, (long)used, host_encoding);
 }
 
 int32_t ztl_time_arg(VALUE value) {
