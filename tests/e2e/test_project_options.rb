@@ -96,21 +96,6 @@ class TestProjectOptions < E2E::Case
     assert_equal [nil, true, nil, false, false], got
   end
 
-  # add_item_to_bottom decides where add puts a new item; insert is not
-  # touched by it.
-  def test_add_item_to_bottom_places_new_items
-    got = run_items_script(<<~RUBY)
-      project = ZtlItem.new_project
-      project.add_task.title = "一"
-      project.add_task.title = "二"
-      project.project_option.add_item_to_bottom = false
-      project.add_task.title = "先頭"
-      project.insert(ITEM_TASK, 3).title = "末尾"
-      project.children.map(&:title)
-    RUBY
-    assert_equal %w[先頭 一 二 末尾], got
-  end
-
   # Options are kept in the project file: a second run of the host reads what
   # the first wrote; a file from before options were kept loads with the
   # defaults, and one that names some keeps the defaults of the others.

@@ -131,15 +131,6 @@ TEST_F(ProjectFileTest, OptionsAreSavedWithTheirProjectAndOlderFilesGetTheDefaul
   EXPECT_EQ(options_of(session().loaded_projects().at(1)), (Options{0, 0, ZTL_TRUE, ZTL_TRUE, 0}));
 }
 
-TEST_F(ProjectFileTest, OptionsOfNoProjectAreRefused) {
-  EXPECT_EQ(ZTLPlugin_GetProjectOption(0, nullptr, nullptr, nullptr, nullptr, nullptr), ZTL_FALSE);
-  ASSERT_NE(ZTLPlugin_DeleteItem(A, 0), 0);
-  EXPECT_EQ(options_of(A), (Options{0, 0, 0, 0, 0}));
-  EXPECT_EQ(ZTLPlugin_GetProjectOption(A, nullptr, nullptr, nullptr, nullptr, nullptr), ZTL_FALSE);
-  EXPECT_EQ(ZTLPlugin_SetProjectOption(A, 1, 1, 1, 1, 1), ZTL_FALSE);
-  EXPECT_EQ(options_of(B), (Options{0, 0, ZTL_TRUE, 0, 0}));
-}
-
 TEST_F(ProjectFileTest, BadJsonNamesLineAndColumn) {
   const std::string message = error_of("{\n  \"format\": \"zentrella-projects\",\n  \"version\": 1,,\n}");
   EXPECT_NE(message.find("broken.json:3:"), std::string::npos) << message;
