@@ -53,8 +53,8 @@ RUBY_FUNC_EXPORTED void Init_ztl(void) {
   /* The dialog functions join the module functions here. */
   init_classes();
   ztl_init_item();
-  ztl_init_project_option();
   /* ZtlItemDocument, ZtlFileLink, ZtlProjectOption and Edit follow here, one
    * init and one file per class, in that order. */
+  ztl_init_project_option();
   ztl_init_constants();
 }
