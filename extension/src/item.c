@@ -340,6 +340,10 @@ static VALUE item_clear_alarm(VALUE self) {
   return send_alarm(self, words);
 }
 
+/* --- Project options ------------------------------------------------------- */
+
+static VALUE item_project_option(VALUE self) { return ztl_project_option_of(handle_of(self)); }
+
 /* --- Registration ----------------------------------------------------------- */
 
 static void define_tree_methods(VALUE c) {
@@ -406,6 +410,7 @@ static void define_category_alarm_and_selection_methods(VALUE c) {
   rb_define_method(c, "set_focus", item_set_focus, 0);
   rb_define_method(c, "set_current_folder", item_set_current_folder, 0);
   rb_define_method(c, "project_filename", item_project_filename, 0);
+  rb_define_method(c, "project_option", item_project_option, 0);
 }
 
 void ztl_init_item(void) {

@@ -8,6 +8,7 @@ static void free_block(void* block) { ruby_xfree(block); }
 
 static size_t item_size(const void* block) { return block == NULL ? 0 : sizeof(ZtlItemData); }
 static size_t member_size(const void* block) { return block == NULL ? 0 : sizeof(ZtlMemberData); }
+static size_t option_size(const void* block) { return block == NULL ? 0 : sizeof(ZtlProjectOptionData); }
 
 /* Each class has its own type, so that a wrapper of one is never taken for
  * another even where the blocks are alike. */
@@ -20,6 +21,7 @@ static size_t member_size(const void* block) { return block == NULL ? 0 : sizeof
 
 const rb_data_type_t ztl_item_type = ZTL_DATA_TYPE("Ztl::ZtlItem", item_size);
 const rb_data_type_t ztl_document_type = ZTL_DATA_TYPE("Ztl::ZtlItemDocument", member_size);
+const rb_data_type_t ztl_project_option_type = ZTL_DATA_TYPE("Ztl::ZtlProjectOption", option_size);
 
 VALUE ztl_wrap_item(uint32_t handle, VALUE klass) {
   ZtlItemData* data;
@@ -36,9 +38,17 @@ VALUE ztl_wrap_document(uint32_t handle, uint32_t owner) {
   return object;
 }
 
+VALUE ztl_wrap_project_option(ZtlProjectOptionData** data) {
+  return TypedData_Make_Struct(ztl_cProjectOption, ZtlProjectOptionData, &ztl_project_option_type, *data);
+}
+
 ZtlItemData* ztl_item_data(VALUE object) {
   if (NIL_P(object)) rb_raise(ztl_eError, "Can't access item");
   return rb_check_typeddata(object, &ztl_item_type);
 }
 
 ZtlItemData* ztl_item_arg(VALUE object) { return rb_check_typeddata(object, &ztl_item_type); }
+
+ZtlProjectOptionData* ztl_project_option_data(VALUE object) {
+  return rb_check_typeddata(object, &ztl_project_option_type);
+}

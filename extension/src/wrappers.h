@@ -17,15 +17,25 @@ typedef struct ZtlMemberData {
   uint32_t owner;
 } ZtlMemberData;
 
+/* A project option snapshot: the channel form of requests 83 and 84, the
+ * item handle and then the five options, as words. */
+typedef struct ZtlProjectOptionData {
+  int32_t words[6];
+} ZtlProjectOptionData;
+
 extern const rb_data_type_t ztl_item_type;
 extern const rb_data_type_t ztl_document_type;
+extern const rb_data_type_t ztl_project_option_type;
 
 /* klass is ZtlItem or a subclass of it. */
 VALUE ztl_wrap_item(uint32_t handle, VALUE klass);
 VALUE ztl_wrap_document(uint32_t handle, uint32_t owner);
+/* A zeroed snapshot; *data is where its words go. */
+VALUE ztl_wrap_project_option(ZtlProjectOptionData** data);
 
 /* Receivers: nil raises Ztl::Error. */
 ZtlItemData* ztl_item_data(VALUE object);
+ZtlProjectOptionData* ztl_project_option_data(VALUE object);
 
 /* Arguments: nil is a TypeError like any other object of the wrong kind, and
  * so is a document or link wrapper, whose handle is not an item's. */

@@ -62,6 +62,11 @@ seeds = {
                   frames(110, 5, word(1) + word(1) + word(5) + word(257)) + frames(110, 5, "\0" * 16),
   "item_property_no_item" => (18..35).reject { |code| code == 25 }.map { |code| frames(code, 0, word(1)) }.join +
                              [70, 71, 109, 110].map { |code| frames(code, 0, word(1)) }.join,
+  # Project options: a read, whole and cut-short records, handle 0.
+  "project_option" => frames(83, 5, "") + frames(84, 6, word(5) + word(1) + word(0) + word(1) + word(0) + word(1)) +
+                      frames(84, 5, word(9) + word(0) * 5) + frames(83, 7, word(1)),
+  "project_option_short" => frames(84, 5, word(5) + word(1) * 3) + frames(84, 5, "\1\0") + frames(84, 5, ""),
+  "project_option_no_item" => frames(83, 0, "") + frames(84, 0, word(0) + word(1) * 5),
 }
 dir = File.join(__dir__, "corpus")
 Dir.mkdir(dir) unless Dir.exist?(dir)

@@ -1,7 +1,9 @@
 // Project files: the sample round trip, and broken files that are reported
 // with their name, position and reason and never written.
+#include <array>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -97,6 +99,36 @@ TEST_F(ProjectFileTest, AFileNamedTwiceIsOpenedOnceAndSavedWithoutDoubling) {
   save_dirty_files(session());
   EXPECT_EQ(load_projects(file).size(), sample_projects);
   EXPECT_TRUE(fs::is_symlink(link));
+}
+
+using Options = std::array<std::int32_t, 5>;
+
+Options options_of(Handle item) {
+  Options slots{9, 9, 9, 9, 9};
+  ZTLPlugin_GetProjectOption(item, &slots[0], &slots[1], &slots[2], &slots[3], &slots[4]);
+  return slots;
+}
+
+TEST_F(ProjectFileTest, OptionsAreSavedWithTheirProjectAndOlderFilesGetTheDefaults) {
+  const std::string file = write("options.json", R"({"format":"zentrella-projects","version":1,"projects":[)"
+                                                 R"({"kind":"project","title":"old","children":[{"kind":"task"}]},)"
+                                                 R"({"kind":"project","title":"some","options":{"folder_behind":true}}]})");
+  open_project_file(session(), file);
+  const Handle old = session().loaded_projects().at(1);
+  const Handle task = child(old, 0);
+  EXPECT_EQ(options_of(task), (Options{0, 0, ZTL_TRUE, 0, 0}));
+  EXPECT_EQ(options_of(session().loaded_projects().at(2)), (Options{0, 0, ZTL_TRUE, ZTL_TRUE, 0}));
+
+  EXPECT_EQ(ZTLPlugin_SetProjectOption(task, 0, 0, 5, 0, 0), ZTL_TRUE);
+  EXPECT_TRUE(session().dirty_files().empty()) << "the same options again are no change";
+  EXPECT_EQ(ZTLPlugin_SetProjectOption(task, 1, 0, 0, 0, -3), ZTL_TRUE);
+  EXPECT_EQ(session().dirty_files(), std::set<std::string>{file});
+  save_dirty_files(session());
+
+  reset_session();
+  open_project_file(session(), file);
+  EXPECT_EQ(options_of(child(session().loaded_projects().at(0), 0)), (Options{ZTL_TRUE, 0, 0, 0, ZTL_TRUE}));
+  EXPECT_EQ(options_of(session().loaded_projects().at(1)), (Options{0, 0, ZTL_TRUE, ZTL_TRUE, 0}));
 }
 
 TEST_F(ProjectFileTest, BadJsonNamesLineAndColumn) {

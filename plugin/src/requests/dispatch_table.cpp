@@ -10,6 +10,7 @@
 #include "requests/families/host_query.h"
 #include "requests/families/item_property.h"
 #include "requests/families/item_tree.h"
+#include "requests/families/project_option.h"
 
 namespace scriptlink {
 
@@ -29,6 +30,8 @@ constexpr std::span<const HandlerBinding> BindingsOf(RequestFamily family) {
       return kItemTreeHandlers;
     case RequestFamily::ITEM_PROPERTY:
       return kItemPropertyHandlers;
+    case RequestFamily::PROJECT_OPTION:
+      return kProjectOptionHandlers;
     default:
       return {};
   }

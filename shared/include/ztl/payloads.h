@@ -53,6 +53,18 @@ enum ZtlSelector {
 #define ZTL_ALARM_COUNT_OFFSET 8
 #define ZTL_ALARM_UNIT_OFFSET 12
 
+/* Requests 83 and 84: the project option record, channel form (six words):
+ * the item handle, then the five options, each 0 off and non-zero on. A read
+ * answers the header's handle in the first word; a write takes the handle
+ * from the header and ignores that word. */
+#define ZTL_PROJECT_OPTION_RECORD_SIZE 24
+#define ZTL_PROJECT_OPTION_HANDLE_OFFSET 0
+#define ZTL_PROJECT_OPTION_SAVE_CARET_POS_OFFSET 4
+#define ZTL_PROJECT_OPTION_STATION_AND_QUERY_SAVE_OFFSET 8
+#define ZTL_PROJECT_OPTION_ADD_ITEM_TO_BOTTOM_OFFSET 12
+#define ZTL_PROJECT_OPTION_FOLDER_BEHIND_OFFSET 16
+#define ZTL_PROJECT_OPTION_RELATIVE_PATH_OFFSET 20
+
 /* Request 73 and the other truth words: 1 true, 0 false. */
 #define ZTL_TRUTH_TRUE 1
 #define ZTL_TRUTH_FALSE 0

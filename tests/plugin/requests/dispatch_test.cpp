@@ -18,6 +18,7 @@
 #include "requests/families/host_query.h"
 #include "requests/families/item_property.h"
 #include "requests/families/item_tree.h"
+#include "requests/families/project_option.h"
 
 using namespace scriptlink;
 using channel_test::ScriptedChannel;
@@ -48,9 +49,11 @@ TEST(DispatchTable, BuiltFamiliesReachTheirHandlersOthersTheTemporaryOne) {
   EXPECT_EQ(FindRequest(ZTL_REQ_ITEM_CHILDREN)->handler, &HandleChildren);
   EXPECT_EQ(FindRequest(ZTL_REQ_ITEM_ALARM_SET)->handler, &HandleAlarmSet);
   EXPECT_EQ(FindRequest(ZTL_REQ_ITEM_CREATE_TIME_GET)->handler, &HandleCreateTimeGet);
+  EXPECT_EQ(FindRequest(ZTL_REQ_PROJECT_OPTION_SET)->handler, &HandleProjectOptionSet);
   for (const RequestEntry& entry : DispatchTable()) {
     const bool built = entry.family == RequestFamily::HOST_QUERY || entry.family == RequestFamily::ITEM_TREE ||
-                       entry.family == RequestFamily::ITEM_PROPERTY;
+                       entry.family == RequestFamily::ITEM_PROPERTY ||
+                       entry.family == RequestFamily::PROJECT_OPTION;
     EXPECT_EQ(entry.handler == &HandleUnservedRequest, !built) << entry.code;
   }
 }
