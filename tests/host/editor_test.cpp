@@ -104,5 +104,89 @@ TEST_F(EditorTest, NoDocumentMeansAnEmptyEditor) {
   EXPECT_STREQ(text, "");
 }
 
+TEST_F(EditorTest, LinesAreFoundAgainAfterEveryChangeWhoeverMadeIt) {
+  open("a\r\nb\r\nc");
+  EXPECT_EQ(line(2), "c");
+  EXPECT_EQ(ZTLPlugin_EditSetLinesStr(0, "x\r\ny"), ZTL_TRUE);
+  EXPECT_EQ(ZTLPlugin_EditGetLinesCount(), 4);
+  EXPECT_EQ(line(3), "c");
+  ZTLPlugin_SetDescriptionStr(doc, "four");  // the document's own API, behind the editor
+  EXPECT_EQ(ZTLPlugin_EditGetLinesCount(), 1);
+  EXPECT_EQ(line(0), "four");
+  // Same size, same buffer: only the change's mark tells the editor.
+  const Handle other = ZTLPlugin_AddDescription(B);
+  ZTLPlugin_SetDescriptionStr(other, "t\r\nw");
+  ASSERT_EQ(ZTLPlugin_AssignDescription(doc, other), ZTL_TRUE);
+  EXPECT_EQ(ZTLPlugin_EditGetLinesCount(), 2);
+  EXPECT_EQ(line(1), "w");
+}
+
+TEST_F(EditorTest, ChangesMarkTheProjectAndAReadDoesNot) {
+  open("text");
+  session().store().item(P)->modified = false;
+  line(0);
+  ZTLPlugin_EditSetSelStart(2);
+  EXPECT_FALSE(session().store().item(P)->modified);
+  EXPECT_EQ(ZTLPlugin_EditSetSelText("--"), ZTL_TRUE);
+  EXPECT_TRUE(session().store().item(P)->modified);
+  EXPECT_EQ(session().store().document(doc)->data.text, "te--xt");
+}
+
+TEST_F(EditorTest, SelectionNeverSplitsACharacterOrACrLf) {
+  open("\xE3\x81\x82" "b\r\nc");
+  EXPECT_EQ(ZTLPlugin_EditSetSelStart(2), 0);
+  EXPECT_EQ(ZTLPlugin_EditGetSelStart(), 0);
+  EXPECT_EQ(ZTLPlugin_EditSetSelLength(1), 0);  // ends inside あ: takes all of it
+  EXPECT_EQ(ZTLPlugin_EditGetSelLength(), 3);
+  EXPECT_EQ(ZTLPlugin_EditSetSelStart(5), 0);  // between CR and LF
+  EXPECT_EQ(ZTLPlugin_EditGetSelStart(), 4);
+  EXPECT_EQ(ZTLPlugin_EditSetSelLength(1), 0);
+  EXPECT_EQ(ZTLPlugin_EditGetSelLength(), 2);
+  // A change elsewhere that leaves the old offset inside a character moves it back.
+  EXPECT_EQ(ZTLPlugin_EditSetSelStart(7), 0);  // the end
+  EXPECT_EQ(ZTLPlugin_EditSetLinesStr(0, "\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88"), ZTL_TRUE);
+  EXPECT_EQ(ZTLPlugin_EditGetSelStart(), 6);  // 7 is inside う
+  int row = -1, col = -1;
+  ZTLPlugin_EditGetCaretPos(&row, &col);
+  EXPECT_EQ(row, 0);
+  EXPECT_EQ(col, 6);
+}
+
+TEST_F(EditorTest, CodePage932SelectionAndCutTextsStayOnWholeCharacters) {
+  platform::codepage::set_current(platform::codepage::CodePage::cp932);
+  // 0x81 0x81 0x81 0x81 is two characters: the walk from the start tells the lead from the trail.
+  open("a\x81\x81\x81\x81z");
+  EXPECT_EQ(ZTLPlugin_EditSetSelStart(4), 0);
+  EXPECT_EQ(ZTLPlugin_EditGetSelStart(), 3);
+  EXPECT_EQ(ZTLPlugin_EditSetSelLength(1), 0);
+  EXPECT_EQ(ZTLPlugin_EditGetSelLength(), 2);
+  EXPECT_EQ(ZTLPlugin_EditSetSelStart(0), 0);
+  EXPECT_EQ(ZTLPlugin_EditSetSelLength(6), 0);
+  char cut[8] = {};
+  EXPECT_EQ(ZTLPlugin_EditGetSelText(cut, 4), 3);  // a buffer short by one: the last character is left out
+  EXPECT_STREQ(cut, "a\x81\x81");
+  EXPECT_EQ(ZTLPlugin_EditGetLinesStr(0, cut, 2), 1);
+  EXPECT_EQ(ZTLPlugin_EditColToChar(0, 4), 2);
+  // A text ending in a lead byte would take the next byte for its trail: refused, nothing changed.
+  EXPECT_EQ(ZTLPlugin_EditSetLinesStr(0, "b\x81"), ZTL_FALSE);
+  EXPECT_EQ(ZTLPlugin_EditSetSelText("\x82"), ZTL_FALSE);
+  EXPECT_EQ(session().store().document(doc)->data.text, "a\x81\x81\x81\x81z");
+  platform::codepage::set_current(platform::codepage::CodePage::utf8);
+}
+
+TEST_F(EditorTest, WithoutADocumentNothingMovesOrChanges) {
+  ZTLPlugin_EditSetCaretPos(3, 3);
+  ZTLPlugin_EditSetTopRow(5);
+  int row = -1, col = -1, top = -1;
+  ZTLPlugin_EditGetCaretPos(&row, &col);
+  ZTLPlugin_EditGetTopRow(&top);
+  EXPECT_EQ(row, 0);
+  EXPECT_EQ(col, 0);
+  EXPECT_EQ(top, 0);
+  EXPECT_EQ(ZTLPlugin_EditSetLinesStr(0, "x"), ZTL_FALSE);
+  EXPECT_EQ(ZTLPlugin_EditGetRowCount(), 0);
+  EXPECT_EQ(ZTLPlugin_EditRowToLines(0), -1);
+}
+
 }  // namespace
 }  // namespace zentrella::testing
