@@ -50,7 +50,7 @@ TEST(DispatchTable, BuiltFamiliesReachTheirHandlersOthersTheTemporaryOne) {
   EXPECT_EQ(FindRequest(ZTL_REQ_ITEM_CREATE_TIME_GET)->handler, &HandleCreateTimeGet);
   for (const RequestEntry& entry : DispatchTable()) {
     const bool built = entry.family == RequestFamily::HOST_QUERY || entry.family == RequestFamily::ITEM_TREE ||
-                       entry.family == RequestFamily::ITEM_PROPERTY;
+                       entry.family == RequestFamily::ITEM_PROPERTY || entry.family == RequestFamily::EDITOR;
     EXPECT_EQ(entry.handler == &HandleUnservedRequest, !built) << entry.code;
   }
 }
