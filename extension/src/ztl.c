@@ -55,5 +55,6 @@ RUBY_FUNC_EXPORTED void Init_ztl(void) {
   ztl_init_item();
   /* ZtlItemDocument, ZtlFileLink, ZtlProjectOption and Edit follow here, one
    * init and one file per class, in that order. */
+  ztl_init_edit();
   ztl_init_constants();
 }

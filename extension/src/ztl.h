@@ -21,6 +21,7 @@ extern VALUE ztl_cEdit;
 void ztl_init_conversions(void);
 void ztl_init_module_functions(void); /* module_functions.c */
 void ztl_init_item(void);             /* item.c: ZtlItem */
+void ztl_init_edit(void);             /* edit.c: Edit */
 void ztl_init_constants(void);        /* constants.c */
 
 #endif /* ZTL_EXTENSION_H */
