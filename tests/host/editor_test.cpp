@@ -46,6 +46,19 @@ TEST_F(EditorTest, RowsWrapAtTheColumnCountAndMapBackToLines) {
   EXPECT_EQ(ZTLPlugin_EditRowToLines(4), -1);
 }
 
+TEST_F(EditorTest, TheEndAfterAFinalBreakIsARowOfItsOwn) {
+  open("ab\r\n");
+  ASSERT_EQ(ZTLPlugin_EditSetSelStart(4), 0);
+  int row = -1, col = -1;
+  ZTLPlugin_EditGetCaretPos(&row, &col);
+  EXPECT_EQ(row, 1);
+  EXPECT_EQ(col, 0);
+  EXPECT_EQ(ZTLPlugin_EditGetRowCount(), 2);
+  EXPECT_EQ(ZTLPlugin_EditRowToLines(1), 1);
+  ZTLPlugin_EditSetCaretPos(1, 0);  // the caret set where it was read stays there
+  EXPECT_EQ(ZTLPlugin_EditGetSelStart(), 4);
+}
+
 TEST_F(EditorTest, SelectionAndCaretMoveTogether) {
   open("hello world\r\nsecond line");
   EXPECT_EQ(ZTLPlugin_EditSetSelStart(6), 0);
@@ -102,6 +115,13 @@ TEST_F(EditorTest, NoDocumentMeansAnEmptyEditor) {
   char text[4] = "zz";
   EXPECT_EQ(ZTLPlugin_EditGetSelText(text, 3), 0);
   EXPECT_STREQ(text, "");
+  ZTLPlugin_EditSetCaretPos(3, 3);
+  ZTLPlugin_EditSetTopRow(5);
+  int row = -1, col = -1, top = -1;
+  ZTLPlugin_EditGetCaretPos(&row, &col);
+  ZTLPlugin_EditGetTopRow(&top);
+  EXPECT_EQ((std::vector<int>{row, col, top}), (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(ZTLPlugin_EditSetLinesStr(0, "x"), ZTL_FALSE);
 }
 
 TEST_F(EditorTest, LinesAreFoundAgainAfterEveryChangeWhoeverMadeIt) {
@@ -163,7 +183,7 @@ TEST_F(EditorTest, CodePage932SelectionAndCutTextsStayOnWholeCharacters) {
   EXPECT_EQ(ZTLPlugin_EditSetSelStart(0), 0);
   EXPECT_EQ(ZTLPlugin_EditSetSelLength(6), 0);
   char cut[8] = {};
-  EXPECT_EQ(ZTLPlugin_EditGetSelText(cut, 4), 3);  // a buffer short by one: the last character is left out
+  EXPECT_EQ(ZTLPlugin_EditGetSelText(cut, 4), 3);  // the buffer ends inside the second character
   EXPECT_STREQ(cut, "a\x81\x81");
   EXPECT_EQ(ZTLPlugin_EditGetLinesStr(0, cut, 2), 1);
   EXPECT_EQ(ZTLPlugin_EditColToChar(0, 4), 2);
@@ -172,20 +192,6 @@ TEST_F(EditorTest, CodePage932SelectionAndCutTextsStayOnWholeCharacters) {
   EXPECT_EQ(ZTLPlugin_EditSetSelText("\x82"), ZTL_FALSE);
   EXPECT_EQ(session().store().document(doc)->data.text, "a\x81\x81\x81\x81z");
   platform::codepage::set_current(platform::codepage::CodePage::utf8);
-}
-
-TEST_F(EditorTest, WithoutADocumentNothingMovesOrChanges) {
-  ZTLPlugin_EditSetCaretPos(3, 3);
-  ZTLPlugin_EditSetTopRow(5);
-  int row = -1, col = -1, top = -1;
-  ZTLPlugin_EditGetCaretPos(&row, &col);
-  ZTLPlugin_EditGetTopRow(&top);
-  EXPECT_EQ(row, 0);
-  EXPECT_EQ(col, 0);
-  EXPECT_EQ(top, 0);
-  EXPECT_EQ(ZTLPlugin_EditSetLinesStr(0, "x"), ZTL_FALSE);
-  EXPECT_EQ(ZTLPlugin_EditGetRowCount(), 0);
-  EXPECT_EQ(ZTLPlugin_EditRowToLines(0), -1);
 }
 
 }  // namespace

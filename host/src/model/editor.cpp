@@ -85,6 +85,8 @@ const std::vector<Editor::Span>& Editor::rows() const {
       start = stop;
     } while (start < line.end());
   }
+  // After a final break the caret has a row of its own, empty, where a new line would go.
+  if (!t.empty() && (all.empty() || all.back().end() < t.size())) layout_.rows.push_back({t.size(), 0, to_int(all.size())});
   layout_.has_rows = true;
   return layout_.rows;
 }

@@ -55,7 +55,8 @@ class Editor {
   // Replaces a line, or appends one when index is the line count; false
   // (nothing changed) otherwise, as for set_sel_text.
   bool set_line(std::int32_t index, std::string_view text);
-  // The line that holds a row; -1 for a row that does not exist.
+  // The line that holds a row (the line count for the empty row after a
+  // final break); -1 for a row that does not exist.
   std::int32_t row_to_line(std::int32_t row) const;
 
   std::int32_t row_count() const;
