@@ -1,4 +1,6 @@
 // The editor over the current document: lines, rows, selection and caret.
+#include <stdexcept>
+
 #include <platform/codepage.h>
 
 #include "host_fixture.h"
@@ -192,6 +194,24 @@ TEST_F(EditorTest, CodePage932SelectionAndCutTextsStayOnWholeCharacters) {
   EXPECT_EQ(ZTLPlugin_EditSetSelText("\x82"), ZTL_FALSE);
   EXPECT_EQ(session().store().document(doc)->data.text, "a\x81\x81\x81\x81z");
   platform::codepage::set_current(platform::codepage::CodePage::utf8);
+}
+
+// A change that fails on its way (here the project's mark) leaves the old
+// text whole, and the selection where it was.
+TEST(EditorChange, AFailureHalfwayLeavesTheOldText) {
+  Store store;
+  const Handle owner = store.create_item(ItemKind::task, 0).handle;
+  Document& doc = store.create_document(owner);
+  doc.data.text = "one\r\ntwo";
+  Editor editor(store);
+  editor.open(doc.handle);
+  editor.on_change([](Handle) { throw std::runtime_error("no room to mark the project"); });
+  EXPECT_THROW(editor.set_line(1, "TWO"), std::runtime_error);
+  ASSERT_EQ(editor.set_sel_start(2), 0);
+  EXPECT_THROW(editor.set_sel_text("x"), std::runtime_error);
+  EXPECT_EQ(store.document(doc.handle)->data.text, "one\r\ntwo");
+  EXPECT_EQ(editor.sel_start(), 2);
+  EXPECT_EQ(editor.line(1), "two");
 }
 
 }  // namespace
