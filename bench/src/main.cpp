@@ -1,7 +1,7 @@
 // channel_bench: the bridge channel against raw baselines measured in the same
 // run, then the whole system through the Ruby drivers (system_bench.rb,
-// items_bench.rb). Figures only: no target decides the exit status; a wrong
-// reply (a real fault) does.
+// items_bench.rb, editor_bench.rb). Figures only: no target decides the exit
+// status; a wrong reply (a real fault) does.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -164,6 +164,9 @@ void run_system_driver(const Options& options, const std::optional<Sample>& raw_
 // requests with the host's record ledger at exit.
 void run_items_driver(const Options& options) { run_driver(options, "items_bench.rb", {}); }
 
+// (i): Edit[i] over a 10,000-line document against (e)'s loop, run by the script itself.
+void run_editor_driver(const Options& options) { run_driver(options, "editor_bench.rb", {}); }
+
 Options parse(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
@@ -213,6 +216,7 @@ int run(const Options& options) {
     if (raw_unpinned) print_latency("raw futex ping-pong, unpinned (reference)", *raw_unpinned);
     run_system_driver(options, raw_unpinned);
     run_items_driver(options);
+    run_editor_driver(options);
   }
   std::cout << '\n' << (failures == 0 ? "done" : std::to_string(failures) + " measurement(s) FAILED") << '\n';
   return failures == 0 ? 0 : 1;

@@ -56,5 +56,6 @@ RUBY_FUNC_EXPORTED void Init_ztl(void) {
   /* ZtlItemDocument, ZtlFileLink, ZtlProjectOption and Edit follow here, one
    * init and one file per class, in that order. */
   ztl_init_project_option();
+  ztl_init_edit();
   ztl_init_constants();
 }

@@ -26,6 +26,7 @@ void ztl_init_project_option(void);   /* project_option.c: ZtlProjectOption */
 /* ZtlItem#project_option: a new snapshot of the options of item's project, or
  * nil when the host has none for it. */
 VALUE ztl_project_option_of(uint32_t item);
+void ztl_init_edit(void);             /* edit.c: Edit */
 void ztl_init_constants(void);        /* constants.c */
 
 #endif /* ZTL_EXTENSION_H */

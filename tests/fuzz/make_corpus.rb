@@ -67,6 +67,16 @@ seeds = {
                       frames(84, 5, word(9) + word(0) * 5) + frames(83, 7, word(1)),
   "project_option_short" => frames(84, 5, word(5) + word(1) * 3) + frames(84, 5, "\1\0") + frames(84, 5, ""),
   "project_option_no_item" => frames(83, 0, "") + frames(84, 0, word(0) + word(1) * 5),
+  # Editor: the line index of 100 is the header value; texts with every kind of break.
+  "edit_selection" => frames(85, 0, "") + frames(86, 0, word(2)) + frames(87, 0, "") + frames(88, 0, word(-1)) +
+                      frames(90, 0, "") + frames(91, 0, texts("a\r\nb\rc\n語")) + frames(91, 0, "\0"),
+  "edit_caret" => frames(92, 0, "") + frames(93, 0, word(3)) + frames(94, 0, "") + frames(95, 0, word(7)) +
+                  frames(96, 0, "") + frames(97, 0, word(1)) + frames(98, 0, word(5)),
+  "edit_lines" => frames(99, 0, word(1)) + frames(100, 1, texts("x\n\ny")) + frames(100, 0xFFFFFFFF, texts("")) +
+                  frames(100, 3, texts("語" * 3000)),
+  "edit_counts" => (101..104).map { |code| frames(code, 0, "") }.join + frames(105, 0, word(2) + word(9)),
+  "edit_short_payloads" => [86, 88, 93, 95, 97, 98, 99, 105].map { |code| frames(code, 0, "\x01") }.join +
+                           frames(91, 0, "") + frames(100, 2, "") + frames(91, 0, "no nul"),
 }
 dir = File.join(__dir__, "corpus")
 Dir.mkdir(dir) unless Dir.exist?(dir)

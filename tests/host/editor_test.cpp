@@ -1,4 +1,6 @@
 // The editor over the current document: lines, rows, selection and caret.
+#include <stdexcept>
+
 #include <platform/codepage.h>
 
 #include "host_fixture.h"
@@ -44,6 +46,19 @@ TEST_F(EditorTest, RowsWrapAtTheColumnCountAndMapBackToLines) {
   EXPECT_EQ(ZTLPlugin_EditRowToLines(2), 0);
   EXPECT_EQ(ZTLPlugin_EditRowToLines(3), 1);
   EXPECT_EQ(ZTLPlugin_EditRowToLines(4), -1);
+}
+
+TEST_F(EditorTest, TheEndAfterAFinalBreakIsARowOfItsOwn) {
+  open("ab\r\n");
+  ASSERT_EQ(ZTLPlugin_EditSetSelStart(4), 0);
+  int row = -1, col = -1;
+  ZTLPlugin_EditGetCaretPos(&row, &col);
+  EXPECT_EQ(row, 1);
+  EXPECT_EQ(col, 0);
+  EXPECT_EQ(ZTLPlugin_EditGetRowCount(), 2);
+  EXPECT_EQ(ZTLPlugin_EditRowToLines(1), 1);
+  ZTLPlugin_EditSetCaretPos(1, 0);  // the caret set where it was read stays there
+  EXPECT_EQ(ZTLPlugin_EditGetSelStart(), 4);
 }
 
 TEST_F(EditorTest, SelectionAndCaretMoveTogether) {
@@ -102,6 +117,101 @@ TEST_F(EditorTest, NoDocumentMeansAnEmptyEditor) {
   char text[4] = "zz";
   EXPECT_EQ(ZTLPlugin_EditGetSelText(text, 3), 0);
   EXPECT_STREQ(text, "");
+  ZTLPlugin_EditSetCaretPos(3, 3);
+  ZTLPlugin_EditSetTopRow(5);
+  int row = -1, col = -1, top = -1;
+  ZTLPlugin_EditGetCaretPos(&row, &col);
+  ZTLPlugin_EditGetTopRow(&top);
+  EXPECT_EQ((std::vector<int>{row, col, top}), (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(ZTLPlugin_EditSetLinesStr(0, "x"), ZTL_FALSE);
+}
+
+TEST_F(EditorTest, LinesAreFoundAgainAfterEveryChangeWhoeverMadeIt) {
+  open("a\r\nb\r\nc");
+  EXPECT_EQ(line(2), "c");
+  EXPECT_EQ(ZTLPlugin_EditSetLinesStr(0, "x\r\ny"), ZTL_TRUE);
+  EXPECT_EQ(ZTLPlugin_EditGetLinesCount(), 4);
+  EXPECT_EQ(line(3), "c");
+  ZTLPlugin_SetDescriptionStr(doc, "four");  // the document's own API, behind the editor
+  EXPECT_EQ(ZTLPlugin_EditGetLinesCount(), 1);
+  EXPECT_EQ(line(0), "four");
+  // Same size, same buffer: only the change's mark tells the editor.
+  const Handle other = ZTLPlugin_AddDescription(B);
+  ZTLPlugin_SetDescriptionStr(other, "t\r\nw");
+  ASSERT_EQ(ZTLPlugin_AssignDescription(doc, other), ZTL_TRUE);
+  EXPECT_EQ(ZTLPlugin_EditGetLinesCount(), 2);
+  EXPECT_EQ(line(1), "w");
+}
+
+TEST_F(EditorTest, ChangesMarkTheProjectAndAReadDoesNot) {
+  open("text");
+  session().store().item(P)->modified = false;
+  line(0);
+  ZTLPlugin_EditSetSelStart(2);
+  EXPECT_FALSE(session().store().item(P)->modified);
+  EXPECT_EQ(ZTLPlugin_EditSetSelText("--"), ZTL_TRUE);
+  EXPECT_TRUE(session().store().item(P)->modified);
+  EXPECT_EQ(session().store().document(doc)->data.text, "te--xt");
+}
+
+TEST_F(EditorTest, SelectionNeverSplitsACharacterOrACrLf) {
+  open("\xE3\x81\x82" "b\r\nc");
+  EXPECT_EQ(ZTLPlugin_EditSetSelStart(2), 0);
+  EXPECT_EQ(ZTLPlugin_EditGetSelStart(), 0);
+  EXPECT_EQ(ZTLPlugin_EditSetSelLength(1), 0);  // ends inside あ: takes all of it
+  EXPECT_EQ(ZTLPlugin_EditGetSelLength(), 3);
+  EXPECT_EQ(ZTLPlugin_EditSetSelStart(5), 0);  // between CR and LF
+  EXPECT_EQ(ZTLPlugin_EditGetSelStart(), 4);
+  EXPECT_EQ(ZTLPlugin_EditSetSelLength(1), 0);
+  EXPECT_EQ(ZTLPlugin_EditGetSelLength(), 2);
+  // A change elsewhere that leaves the old offset inside a character moves it back.
+  EXPECT_EQ(ZTLPlugin_EditSetSelStart(7), 0);  // the end
+  EXPECT_EQ(ZTLPlugin_EditSetLinesStr(0, "\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88"), ZTL_TRUE);
+  EXPECT_EQ(ZTLPlugin_EditGetSelStart(), 6);  // 7 is inside う
+  int row = -1, col = -1;
+  ZTLPlugin_EditGetCaretPos(&row, &col);
+  EXPECT_EQ(row, 0);
+  EXPECT_EQ(col, 6);
+}
+
+TEST_F(EditorTest, CodePage932SelectionAndCutTextsStayOnWholeCharacters) {
+  platform::codepage::set_current(platform::codepage::CodePage::cp932);
+  // 0x81 0x81 0x81 0x81 is two characters: the walk from the start tells the lead from the trail.
+  open("a\x81\x81\x81\x81z");
+  EXPECT_EQ(ZTLPlugin_EditSetSelStart(4), 0);
+  EXPECT_EQ(ZTLPlugin_EditGetSelStart(), 3);
+  EXPECT_EQ(ZTLPlugin_EditSetSelLength(1), 0);
+  EXPECT_EQ(ZTLPlugin_EditGetSelLength(), 2);
+  EXPECT_EQ(ZTLPlugin_EditSetSelStart(0), 0);
+  EXPECT_EQ(ZTLPlugin_EditSetSelLength(6), 0);
+  char cut[8] = {};
+  EXPECT_EQ(ZTLPlugin_EditGetSelText(cut, 4), 3);  // the buffer ends inside the second character
+  EXPECT_STREQ(cut, "a\x81\x81");
+  EXPECT_EQ(ZTLPlugin_EditGetLinesStr(0, cut, 2), 1);
+  EXPECT_EQ(ZTLPlugin_EditColToChar(0, 4), 2);
+  // A text ending in a lead byte would take the next byte for its trail: refused, nothing changed.
+  EXPECT_EQ(ZTLPlugin_EditSetLinesStr(0, "b\x81"), ZTL_FALSE);
+  EXPECT_EQ(ZTLPlugin_EditSetSelText("\x82"), ZTL_FALSE);
+  EXPECT_EQ(session().store().document(doc)->data.text, "a\x81\x81\x81\x81z");
+  platform::codepage::set_current(platform::codepage::CodePage::utf8);
+}
+
+// A change that fails on its way (here the project's mark) leaves the old
+// text whole, and the selection where it was.
+TEST(EditorChange, AFailureHalfwayLeavesTheOldText) {
+  Store store;
+  const Handle owner = store.create_item(ItemKind::task, 0).handle;
+  Document& doc = store.create_document(owner);
+  doc.data.text = "one\r\ntwo";
+  Editor editor(store);
+  editor.open(doc.handle);
+  editor.on_change([](Handle) { throw std::runtime_error("no room to mark the project"); });
+  EXPECT_THROW(editor.set_line(1, "TWO"), std::runtime_error);
+  ASSERT_EQ(editor.set_sel_start(2), 0);
+  EXPECT_THROW(editor.set_sel_text("x"), std::runtime_error);
+  EXPECT_EQ(store.document(doc.handle)->data.text, "one\r\ntwo");
+  EXPECT_EQ(editor.sel_start(), 2);
+  EXPECT_EQ(editor.line(1), "two");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The editor pane over the current document.
 #include "api/api_support.h"
+#include "model/text_units.h"
 
 using namespace zentrella;
 using namespace zentrella::api;
@@ -9,6 +10,12 @@ namespace {
 Editor& ed() { return s().editor(); }
 
 std::int32_t size_of(const std::string& text) { return static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT32_MAX)); }
+
+// A text longer than the caller's buffer is cut at its last whole character.
+std::int32_t fill_whole(char* buffer, std::int32_t size, std::string_view text) {
+  if (size < 0 || text.size() <= static_cast<std::size_t>(size)) return fill_buffer(buffer, size, text);
+  return fill_buffer(buffer, size, text.substr(0, whole_chars_length(text, static_cast<std::size_t>(size))));
+}
 
 std::string caret_token(bool words) {
   std::int32_t row = 0;
@@ -36,7 +43,7 @@ extern "C" int32_t ZTLPlugin_EditSetSelLength(int32_t length) {
 }
 
 extern "C" int32_t ZTLPlugin_EditGetSelText(char* buffer, int32_t size) {
-  return guarded<int32_t>("EditGetSelText", 0, [&] { return fill_buffer(buffer, size, ed().sel_text()); });
+  return guarded<int32_t>("EditGetSelText", 0, [&] { return fill_whole(buffer, size, ed().sel_text()); });
 }
 
 extern "C" ZtlBool ZTLPlugin_EditSetSelText(const char* text) {
@@ -77,7 +84,7 @@ extern "C" int32_t ZTLPlugin_EditGetLinesStrSize(int32_t line) {
 }
 
 extern "C" int32_t ZTLPlugin_EditGetLinesStr(int32_t line, char* buffer, int32_t size) {
-  return guarded<int32_t>("EditGetLinesStr", 0, [&] { return fill_buffer(buffer, size, ed().line(line)); });
+  return guarded<int32_t>("EditGetLinesStr", 0, [&] { return fill_whole(buffer, size, ed().line(line)); });
 }
 
 extern "C" int32_t ZTLPlugin_EditSetLinesStr(int32_t line, const char* text) {
@@ -94,7 +101,7 @@ extern "C" int32_t ZTLPlugin_EditGetListStrSize(int32_t row) {
 }
 
 extern "C" int32_t ZTLPlugin_EditGetListStr(int32_t row, char* buffer, int32_t size) {
-  return guarded<int32_t>("EditGetListStr", 0, [&] { return fill_buffer(buffer, size, ed().row(row)); });
+  return guarded<int32_t>("EditGetListStr", 0, [&] { return fill_whole(buffer, size, ed().row(row)); });
 }
 
 extern "C" int32_t ZTLPlugin_EditGetListCount(void) {
@@ -124,12 +131,12 @@ extern "C" int32_t ZTLPlugin_EditTokenFromPos(int32_t row, int32_t col) {
 }
 
 extern "C" int32_t ZTLPlugin_EditTokenFromCaretStr(char* buffer, int32_t size) {
-  return guarded<int32_t>("EditTokenFromCaretStr", 0, [&] { return fill_buffer(buffer, size, caret_token(false)); });
+  return guarded<int32_t>("EditTokenFromCaretStr", 0, [&] { return fill_whole(buffer, size, caret_token(false)); });
 }
 
 extern "C" int32_t ZTLPlugin_EditTokenFromPosStr(int32_t row, int32_t col, char* buffer, int32_t size) {
   return guarded<int32_t>("EditTokenFromPosStr", 0,
-                          [&] { return fill_buffer(buffer, size, ed().token_at(row, col)); });
+                          [&] { return fill_whole(buffer, size, ed().token_at(row, col)); });
 }
 
 extern "C" int32_t ZTLPlugin_EditWordFromCaret(void) {
@@ -141,9 +148,9 @@ extern "C" int32_t ZTLPlugin_EditWordFromPos(int32_t row, int32_t col) {
 }
 
 extern "C" int32_t ZTLPlugin_EditWordFromCaretStr(char* buffer, int32_t size) {
-  return guarded<int32_t>("EditWordFromCaretStr", 0, [&] { return fill_buffer(buffer, size, caret_token(true)); });
+  return guarded<int32_t>("EditWordFromCaretStr", 0, [&] { return fill_whole(buffer, size, caret_token(true)); });
 }
 
 extern "C" int32_t ZTLPlugin_EditWordFromPosStr(int32_t row, int32_t col, char* buffer, int32_t size) {
-  return guarded<int32_t>("EditWordFromPosStr", 0, [&] { return fill_buffer(buffer, size, ed().word_at(row, col)); });
+  return guarded<int32_t>("EditWordFromPosStr", 0, [&] { return fill_whole(buffer, size, ed().word_at(row, col)); });
 }

@@ -90,6 +90,9 @@ void set_up_session(const Options& options) {
     platform::codepage::set_current(*options.codepage == "932" ? platform::codepage::CodePage::cp932
                                                                : platform::codepage::CodePage::utf8);
     setenv(platform::codepage::kCodePageVariable, options.codepage->c_str(), 1);
+  } else {
+    // Fixed once from the environment: texts ask for the page at every request.
+    platform::codepage::set_current(platform::codepage::current());
   }
   Session& s = session();
   s.user_folder = platform::paths::with_trailing_slash(options.user_folder ? *options.user_folder : default_user_folder());

@@ -90,6 +90,7 @@ std::string Session::default_project_file() const {
 }
 
 void Session::touch_project(Handle handle) {
+  editor_.forget_layout();  // the change may have been the editor's document
   const Handle project = project_of(handle);
   Item* item = store_.item(project);
   if (item != nullptr) item->modified = true;

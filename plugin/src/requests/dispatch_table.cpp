@@ -7,6 +7,7 @@
 
 #include <ztl/payloads.h>
 
+#include "requests/families/editor.h"
 #include "requests/families/host_query.h"
 #include "requests/families/item_property.h"
 #include "requests/families/item_tree.h"
@@ -32,6 +33,8 @@ constexpr std::span<const HandlerBinding> BindingsOf(RequestFamily family) {
       return kItemPropertyHandlers;
     case RequestFamily::PROJECT_OPTION:
       return kProjectOptionHandlers;
+    case RequestFamily::EDITOR:
+      return kEditorHandlers;
     default:
       return {};
   }

@@ -8,23 +8,28 @@ namespace scriptlink {
 
 namespace {
 
-bool IsLead(char byte) { return platform::codepage::is_lead_byte(static_cast<std::uint8_t>(byte)); }
+using platform::codepage::CodePage;
+
+// The page is looked up once per text, not per byte: the look-up may read the environment.
+bool IsLead(char byte, CodePage page) { return platform::codepage::is_lead_byte(static_cast<std::uint8_t>(byte), page); }
 
 // True when the last byte is a line break of its own: not part of a double-byte character.
 bool EndsWithLineBreak(std::string_view text) {
   if (text.empty() || (text.back() != '\n' && text.back() != '\r')) return false;
+  const CodePage page = platform::codepage::current();
   std::size_t p = 0;
-  while (p < text.size() - 1) p += IsLead(text[p]) ? 2 : 1;
-  return p == text.size() - 1 && !IsLead(text[p]);
+  while (p < text.size() - 1) p += IsLead(text[p], page) ? 2 : 1;
+  return p == text.size() - 1 && !IsLead(text[p], page);
 }
 
 }  // namespace
 
 std::string StripCarriageReturns(std::string_view text) {
+  const CodePage page = platform::codepage::current();
   std::string result;
   result.reserve(text.size());
   for (std::size_t p = 0; p < text.size();) {
-    if (IsLead(text[p])) {
+    if (IsLead(text[p], page)) {
       result.append(text.substr(p, 2));
       p += 2;
     } else {

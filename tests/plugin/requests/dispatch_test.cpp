@@ -53,7 +53,7 @@ TEST(DispatchTable, BuiltFamiliesReachTheirHandlersOthersTheTemporaryOne) {
   for (const RequestEntry& entry : DispatchTable()) {
     const bool built = entry.family == RequestFamily::HOST_QUERY || entry.family == RequestFamily::ITEM_TREE ||
                        entry.family == RequestFamily::ITEM_PROPERTY ||
-                       entry.family == RequestFamily::PROJECT_OPTION;
+                       entry.family == RequestFamily::PROJECT_OPTION || entry.family == RequestFamily::EDITOR;
     EXPECT_EQ(entry.handler == &HandleUnservedRequest, !built) << entry.code;
   }
 }
