@@ -21,6 +21,9 @@ extern VALUE ztl_cEdit;
 void ztl_init_conversions(void);
 void ztl_init_module_functions(void); /* module_functions.c */
 void ztl_init_item(void);             /* item.c: ZtlItem */
+void ztl_init_item_documents(void);   /* item_documents.c: ZtlItem's documents and file links */
+void ztl_init_document(void);         /* document.c: ZtlItemDocument */
+void ztl_init_file_link(void);        /* file_link.c: ZtlFileLink */
 void ztl_init_constants(void);        /* constants.c */
 
 #endif /* ZTL_EXTENSION_H */
