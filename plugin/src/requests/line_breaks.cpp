@@ -1,5 +1,6 @@
 #include "requests/line_breaks.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include <platform/codepage.h>
@@ -8,42 +9,69 @@ namespace scriptlink {
 
 namespace {
 
-bool IsLead(char byte) { return platform::codepage::is_lead_byte(static_cast<std::uint8_t>(byte)); }
+using platform::codepage::CodePage;
+
+// The code page is looked up once per text: the lookup is far dearer than a
+// byte, and a text may hold millions of them. Only code page 932 has lead bytes.
+bool IsLead(char byte, CodePage page) {
+  return page == CodePage::cp932 && platform::codepage::is_lead_byte(static_cast<std::uint8_t>(byte), page);
+}
 
 // True when the last byte is a line break of its own: not part of a double-byte character.
-bool EndsWithLineBreak(std::string_view text) {
+bool EndsWithLineBreak(std::string_view text, CodePage page) {
   if (text.empty() || (text.back() != '\n' && text.back() != '\r')) return false;
+  if (page != CodePage::cp932) return true;
   std::size_t p = 0;
-  while (p < text.size() - 1) p += IsLead(text[p]) ? 2 : 1;
-  return p == text.size() - 1 && !IsLead(text[p]);
+  while (p < text.size() - 1) p += IsLead(text[p], page) ? 2 : 1;
+  return p == text.size() - 1 && !IsLead(text[p], page);
 }
 
 }  // namespace
 
+// Copies the runs between the CRs whole rather than byte by byte; without
+// double-byte characters the CRs are found by memchr.
 std::string StripCarriageReturns(std::string_view text) {
+  const CodePage page = platform::codepage::current();
   std::string result;
   result.reserve(text.size());
-  for (std::size_t p = 0; p < text.size();) {
-    if (IsLead(text[p])) {
-      result.append(text.substr(p, 2));
-      p += 2;
-    } else {
-      if (text[p] != '\r') result.push_back(text[p]);
+  std::size_t run = 0;  // the first byte not copied yet
+  if (page != CodePage::cp932) {
+    for (std::size_t cr = text.find('\r'); cr != std::string_view::npos; cr = text.find('\r', run)) {
+      result.append(text.substr(run, cr - run));
+      run = cr + 1;
+    }
+  } else {
+    for (std::size_t p = 0; p < text.size();) {
+      if (IsLead(text[p], page)) {
+        p += 2;
+        continue;
+      }
+      if (text[p] == '\r') {
+        result.append(text.substr(run, p - run));
+        run = p + 1;
+      }
       ++p;
     }
   }
+  if (run < text.size()) result.append(text.substr(run));
   return result;
 }
 
 std::string NormalizeLineBreaks(std::string_view text) {
   text = text.substr(0, text.find('\0'));
   if (text.empty()) return {};
-  const bool final_break = EndsWithLineBreak(text);
+  const bool final_break = EndsWithLineBreak(text, platform::codepage::current());
   std::string result;
   result.reserve(text.size() + text.size() / 8 + 2);
+  // The next CR and LF, each found by memchr and looked for again only once
+  // passed: find_first_of would call memchr for every byte.
+  std::size_t next_cr = text.find('\r');
+  std::size_t next_lf = text.find('\n');
   std::size_t p = 0;
   while (p < text.size()) {  // one line per turn
-    const std::size_t end = text.find_first_of("\r\n", p);
+    if (next_cr < p) next_cr = text.find('\r', p);
+    if (next_lf < p) next_lf = text.find('\n', p);
+    const std::size_t end = std::min(next_cr, next_lf);
     if (end == std::string_view::npos) {
       result.append(text.substr(p));
       result.append("\r\n");

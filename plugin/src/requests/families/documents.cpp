@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -114,7 +115,11 @@ void HandleDocumentTextGet(RequestContext& context) {
   const std::int32_t written = context.host().GetDescriptionStr(document, text.data(), size);
   if (written < 0) return context.reply_empty();
   text.resize(static_cast<std::size_t>(std::min(written, size)));
-  context.reply_text(StripCarriageReturns(text));
+  // The reply goes out from the converted text itself: a long text is not
+  // copied once more into a writer.
+  std::string reply = StripCarriageReturns(text);
+  reply.push_back('\0');
+  context.reply(std::span(reinterpret_cast<const std::uint8_t*>(reply.data()), reply.size()));
 }
 
 void HandleDocumentTextSet(RequestContext& context) {
