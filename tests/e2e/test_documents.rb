@@ -140,5 +140,6 @@ class TestDocuments < E2E::Case
       ztl_projects.first.first_child.documents.map { |d| [d.title, d.texttype, d.text] }
     RUBY
     assert_equal [["議事録", "plain", "一行目\n二行目"], ["二つ目", "", ""]], got
+    assert_equal "一行目\r\n二行目", saved_item("既存", project)["documents"].first["text"], "CR LF in the host"
   end
 end

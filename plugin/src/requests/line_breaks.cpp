@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include <platform/codepage.h>
 
@@ -28,32 +29,42 @@ bool EndsWithLineBreak(std::string_view text, CodePage page) {
 
 }  // namespace
 
-// Copies the runs between the CRs whole rather than byte by byte; without
+// Moves the runs between the CRs whole rather than byte by byte; without
 // double-byte characters the CRs are found by memchr.
-std::string StripCarriageReturns(std::string_view text) {
+std::size_t StripCarriageReturnsInPlace(char* text, std::size_t length) {
   const CodePage page = platform::codepage::current();
-  std::string result;
-  result.reserve(text.size());
-  std::size_t run = 0;  // the first byte not copied yet
+  std::size_t kept = 0;  // bytes kept so far, at the start of text
+  std::size_t run = 0;   // the first byte not looked at or kept yet
+  auto keep_run = [&](std::size_t end) {
+    if (run != kept) std::memmove(text + kept, text + run, end - run);
+    kept += end - run;
+  };
   if (page != CodePage::cp932) {
-    for (std::size_t cr = text.find('\r'); cr != std::string_view::npos; cr = text.find('\r', run)) {
-      result.append(text.substr(run, cr - run));
+    while (const void* found = std::memchr(text + run, '\r', length - run)) {
+      const auto cr = static_cast<std::size_t>(static_cast<const char*>(found) - text);
+      keep_run(cr);
       run = cr + 1;
     }
   } else {
-    for (std::size_t p = 0; p < text.size();) {
+    for (std::size_t p = 0; p < length;) {
       if (IsLead(text[p], page)) {
         p += 2;
         continue;
       }
       if (text[p] == '\r') {
-        result.append(text.substr(run, p - run));
+        keep_run(p);
         run = p + 1;
       }
       ++p;
     }
   }
-  if (run < text.size()) result.append(text.substr(run));
+  keep_run(length);
+  return kept;
+}
+
+std::string StripCarriageReturns(std::string_view text) {
+  std::string result(text);
+  result.resize(StripCarriageReturnsInPlace(result.data(), result.size()));
   return result;
 }
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -111,15 +112,14 @@ void HandleDocumentTextGet(RequestContext& context) {
   if (document == 0) return;
   const std::int32_t size = context.host().GetDescriptionSize(document);
   if (size < 0) return context.reply_empty();
-  std::string text(static_cast<std::size_t>(size) + 1, '\0');
-  const std::int32_t written = context.host().GetDescriptionStr(document, text.data(), size);
+  // The host fills the buffer, the line breaks are converted in it and the
+  // reply goes out from it: a long text is copied once, by the host.
+  const auto buffer = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size) + 1);
+  const std::int32_t written = context.host().GetDescriptionStr(document, buffer.get(), size);
   if (written < 0) return context.reply_empty();
-  text.resize(static_cast<std::size_t>(std::min(written, size)));
-  // The reply goes out from the converted text itself: a long text is not
-  // copied once more into a writer.
-  std::string reply = StripCarriageReturns(text);
-  reply.push_back('\0');
-  context.reply(std::span(reinterpret_cast<const std::uint8_t*>(reply.data()), reply.size()));
+  const std::size_t length = StripCarriageReturnsInPlace(buffer.get(), static_cast<std::size_t>(std::min(written, size)));
+  buffer[length] = '\0';
+  context.reply(std::span(reinterpret_cast<const std::uint8_t*>(buffer.get()), length + 1));
 }
 
 void HandleDocumentTextSet(RequestContext& context) {
