@@ -1,7 +1,7 @@
 // channel_bench: the bridge channel against raw baselines measured in the same
 // run, then the whole system through the Ruby drivers (system_bench.rb,
-// items_bench.rb, editor_bench.rb). Figures only: no target decides the exit
-// status; a wrong reply (a real fault) does.
+// items_bench.rb, editor_bench.rb, documents_bench.rb). Figures only: no target decides
+// the exit status; a wrong reply (a real fault) does.
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -46,6 +46,10 @@ Budgets budgets_for(const Options& options) {
 
 int failures = 0;
 
+// The real channel's bulk throughput of (b), bytes per second, from the
+// placement the whole system runs in; (h) is measured against it.
+std::optional<double> bulk_bytes_per_second;
+
 // Runs one measurement; a failure is printed on its line and counted.
 std::optional<Sample> attempt(std::string_view label, const std::function<Sample()>& fn) {
   try {
@@ -58,6 +62,9 @@ std::optional<Sample> attempt(std::string_view label, const std::function<Sample
 }
 
 bool two_cpus_online() { return sysconf(_SC_NPROCESSORS_ONLN) >= 2; }
+
+// Both sides free on every CPU: as the host and a script run.
+std::string system_placement_label() { return two_cpus_online() ? two_cpus().label : one_cpu().label; }
 
 std::vector<Placement> placements() {
   if (two_cpus_online()) return {one_cpu(), two_cpus(), one_cpu_each()};
@@ -124,6 +131,8 @@ void bulk_replies(const Placement& placement, const Budget& budget) {
   }
   // Throughput ratios: the baseline's time over the real time.
   print_throughput(real_label, *figures->real, bytes);
+  if (!bulk_bytes_per_second || placement.label == system_placement_label())
+    bulk_bytes_per_second = bytes / figures->real->median();
   print_ratio(figures->raw.median() / figures->real->median(), "raw chunked throughput", Target{Goal::at_least, 0.7});
   if (figures->spin) print_ratio(figures->spin->median() / figures->real->median(), "spin-then-sleep chunked throughput");
   print_throughput("item list, same bytes (request 1, sel. 9)", *figures->list, bytes);
@@ -166,6 +175,12 @@ void run_items_driver(const Options& options) { run_driver(options, "items_bench
 
 // (i): Edit[i] over a 10,000-line document against (e)'s loop, run by the script itself.
 void run_editor_driver(const Options& options) { run_driver(options, "editor_bench.rb", {}); }
+// (h): document texts of 1 MiB against the bulk throughput of (b).
+void run_documents_driver(const Options& options) {
+  std::vector<std::string> extra;
+  if (bulk_bytes_per_second) extra = {"--bulk-bytes-per-second", std::to_string(*bulk_bytes_per_second)};
+  run_driver(options, "documents_bench.rb", extra);
+}
 
 Options parse(int argc, char** argv) {
   Options options;
@@ -216,6 +231,7 @@ int run(const Options& options) {
     if (raw_unpinned) print_latency("raw futex ping-pong, unpinned (reference)", *raw_unpinned);
     run_system_driver(options, raw_unpinned);
     run_items_driver(options);
+    run_documents_driver(options);
     run_editor_driver(options);
   }
   std::cout << '\n' << (failures == 0 ? "done" : std::to_string(failures) + " measurement(s) FAILED") << '\n';

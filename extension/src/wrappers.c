@@ -22,6 +22,7 @@ static size_t option_size(const void* block) { return block == NULL ? 0 : sizeof
 const rb_data_type_t ztl_item_type = ZTL_DATA_TYPE("Ztl::ZtlItem", item_size);
 const rb_data_type_t ztl_document_type = ZTL_DATA_TYPE("Ztl::ZtlItemDocument", member_size);
 const rb_data_type_t ztl_project_option_type = ZTL_DATA_TYPE("Ztl::ZtlProjectOption", option_size);
+const rb_data_type_t ztl_file_link_type = ZTL_DATA_TYPE("Ztl::ZtlFileLink", member_size);
 
 VALUE ztl_wrap_item(uint32_t handle, VALUE klass) {
   ZtlItemData* data;
@@ -40,6 +41,12 @@ VALUE ztl_wrap_document(uint32_t handle, uint32_t owner) {
 
 VALUE ztl_wrap_project_option(ZtlProjectOptionData** data) {
   return TypedData_Make_Struct(ztl_cProjectOption, ZtlProjectOptionData, &ztl_project_option_type, *data);
+VALUE ztl_wrap_file_link(uint32_t handle, uint32_t owner) {
+  ZtlMemberData* data;
+  VALUE object = TypedData_Make_Struct(ztl_cFileLink, ZtlMemberData, &ztl_file_link_type, data);
+  data->handle = handle;
+  data->owner = owner;
+  return object;
 }
 
 ZtlItemData* ztl_item_data(VALUE object) {
@@ -52,3 +59,4 @@ ZtlItemData* ztl_item_arg(VALUE object) { return rb_check_typeddata(object, &ztl
 ZtlProjectOptionData* ztl_project_option_data(VALUE object) {
   return rb_check_typeddata(object, &ztl_project_option_type);
 }
+ZtlMemberData* ztl_member_data(VALUE object, const rb_data_type_t* type) { return rb_check_typeddata(object, type); }

@@ -26,12 +26,14 @@ typedef struct ZtlProjectOptionData {
 extern const rb_data_type_t ztl_item_type;
 extern const rb_data_type_t ztl_document_type;
 extern const rb_data_type_t ztl_project_option_type;
+extern const rb_data_type_t ztl_file_link_type;
 
 /* klass is ZtlItem or a subclass of it. */
 VALUE ztl_wrap_item(uint32_t handle, VALUE klass);
 VALUE ztl_wrap_document(uint32_t handle, uint32_t owner);
 /* A zeroed snapshot; *data is where its words go. */
 VALUE ztl_wrap_project_option(ZtlProjectOptionData** data);
+VALUE ztl_wrap_file_link(uint32_t handle, uint32_t owner);
 
 /* Receivers: nil raises Ztl::Error. */
 ZtlItemData* ztl_item_data(VALUE object);
@@ -40,5 +42,9 @@ ZtlProjectOptionData* ztl_project_option_data(VALUE object);
 /* Arguments: nil is a TypeError like any other object of the wrong kind, and
  * so is a document or link wrapper, whose handle is not an item's. */
 ZtlItemData* ztl_item_arg(VALUE object);
+
+/* A document or file link, receiver or argument alike: type is
+ * ztl_document_type or ztl_file_link_type; TypeError for anything else. */
+ZtlMemberData* ztl_member_data(VALUE object, const rb_data_type_t* type);
 
 #endif /* ZTL_WRAPPERS_H */

@@ -53,8 +53,9 @@ RUBY_FUNC_EXPORTED void Init_ztl(void) {
   /* The dialog functions join the module functions here. */
   init_classes();
   ztl_init_item();
-  /* ZtlItemDocument, ZtlFileLink, ZtlProjectOption and Edit follow here, one
-   * init and one file per class, in that order. */
+  ztl_init_item_documents();
+  ztl_init_document();
+  ztl_init_file_link();
   ztl_init_project_option();
   ztl_init_edit();
   ztl_init_constants();

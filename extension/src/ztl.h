@@ -27,6 +27,9 @@ void ztl_init_project_option(void);   /* project_option.c: ZtlProjectOption */
  * nil when the host has none for it. */
 VALUE ztl_project_option_of(uint32_t item);
 void ztl_init_edit(void);             /* edit.c: Edit */
+void ztl_init_item_documents(void);   /* item_documents.c: ZtlItem's documents and file links */
+void ztl_init_document(void);         /* document.c: ZtlItemDocument */
+void ztl_init_file_link(void);        /* file_link.c: ZtlFileLink */
 void ztl_init_constants(void);        /* constants.c */
 
 #endif /* ZTL_EXTENSION_H */

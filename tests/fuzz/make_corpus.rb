@@ -60,6 +60,24 @@ seeds = {
                        frames(71, 5, "\0") + frames(71, 5, "c"),
   "item_alarm" => frames(109, 5, "") + frames(110, 5, word(1) + word(0) + word(30) + word(2)) +
                   frames(110, 5, word(1) + word(1) + word(5) + word(257)) + frames(110, 5, "\0" * 16),
+  # Documents and file links: lists and positions on an item, then each
+  # entry code on a handle the lists may give, then handle 0 (the defaults).
+  "document_lists" => frames(36, 5, "") + frames(37, 5, "") + frames(38, 5, word(0)) + frames(38, 5, word(-4)) +
+                      frames(39, 5, word(1)) + frames(39, 5, word(0x7FFFFFFF)) + frames(39, 5, "\1"),
+  "document_fields" => (40..48).map { |code| frames(code, 2, code.odd? ? texts("題" * 200) : "") }.join +
+                       frames(48, 2, texts("n" * 300)) + frames(48, 2, "") + frames(41, 2, "x" * 20),
+  "document_text" => frames(43, 2, texts("a\nb\rc\r\n" + "表" * 5000)) + frames(42, 2, "") +
+                     frames(43, 2, "no nul\r"),
+  "document_delete_assign_focus" => frames(50, 2, word(3)) + frames(50, 2, word(0)) + frames(50, 2, "") +
+                                    frames(53, 2, "") + frames(49, 2, "") + frames(42, 2, "") + frames(40, 2, ""),
+  "filelink_lists" => frames(54, 5, "") + frames(55, 5, "") + frames(56, 5, word(9)) + frames(57, 5, word(0)) +
+                      frames(57, 5, word(-1)),
+  "filelink_fields" => (58..65).map { |code| frames(code, 3, code.odd? ? texts("www.語" * 100) : "") }.join +
+                       frames(66, 3, "") + frames(61, 3, texts("Http://x")) + frames(66, 3, ""),
+  "filelink_assign_execute" => frames(68, 3, word(4)) + frames(68, 3, word(0)) +
+                               frames(61, 3, texts("a;$(touch x)`id`|&")) + frames(69, 3, "") + frames(67, 3, "") +
+                               frames(69, 3, ""),
+  "document_link_no_item" => ((36..50).to_a + (53..69).to_a).map { |code| frames(code, 0, word(1)) }.join,
   "item_property_no_item" => (18..35).reject { |code| code == 25 }.map { |code| frames(code, 0, word(1)) }.join +
                              [70, 71, 109, 110].map { |code| frames(code, 0, word(1)) }.join,
   # Project options: a read, whole and cut-short records, handle 0.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <memory>
 
+#include <platform/paths.h>
+
 #include "model/text_units.h"
 
 namespace zentrella::api {
@@ -46,6 +48,12 @@ std::vector<Handle> read_list(const ZtlHandle* entries, std::size_t limit) {
   std::vector<Handle> result;
   for (std::size_t i = 0; entries != nullptr && i < limit && entries[i] != 0; ++i) result.push_back(entries[i]);
   return result;
+}
+
+std::string path_from_project(Handle item, const std::string& path) {
+  if (path.empty() || path.front() == '/') return path;
+  const std::string file = s().file_of(s().project_of(item));
+  return file.empty() ? path : platform::paths::make_absolute(path, platform::paths::folder_of(file));
 }
 
 }  // namespace zentrella::api

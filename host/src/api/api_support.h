@@ -73,4 +73,8 @@ std::vector<Handle> read_list(const ZtlHandle* entries, std::size_t limit = 1u <
 
 inline Session& s() { return session(); }
 
+// A path a document or file link of item names: a relative one is taken from
+// the folder of the item's project file.
+std::string path_from_project(Handle item, const std::string& path);
+
 }  // namespace zentrella::api

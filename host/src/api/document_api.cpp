@@ -1,5 +1,9 @@
 // Documents (the host's descriptions) of an item.
 #include <memory>
+#include <optional>
+#include <string>
+
+#include <platform/atomic_file.h>
 
 #include "api/api_support.h"
 
@@ -17,6 +21,20 @@ Handle new_document(ZtlHandle item, std::optional<std::size_t> position) {
   const Handle made = s().store().create_document(item, position).handle;
   s().touch(item);
   return made;
+}
+
+// Larger files are refused rather than read: a text is measured in int32.
+constexpr std::size_t kLinkedFileLimit = std::size_t{1} << 30;
+
+// A document with a file name is that file: its text is read afresh from the
+// file each time it is asked for (a file not made yet reads as the empty
+// text), and the host's copy follows. An unreadable file throws.
+const std::string& current_text(Document& document) {
+  if (document.data.file_name.empty()) return document.data.text;
+  const std::string path = path_from_project(document.owner, document.data.file_name);
+  std::optional<std::string> content = platform::read_regular_file(path, kLinkedFileLimit);
+  document.data.text = content ? std::move(*content) : std::string();
+  return document.data.text;
 }
 
 }  // namespace
@@ -84,17 +102,18 @@ extern "C" ZtlBool ZTLPlugin_AssignDescription(ZtlHandle target, ZtlHandle sourc
   });
 }
 
+// -1 when the text cannot be read (the linked file), never a silent 0.
 extern "C" int32_t ZTLPlugin_GetDescriptionSize(ZtlHandle document) {
-  return guarded<int32_t>("GetDescriptionSize", 0, [&] {
-    const Document* found = s().store().document(document);
-    return found != nullptr ? static_cast<int32_t>(std::min<std::size_t>(found->data.text.size(), INT32_MAX)) : 0;
+  return guarded<int32_t>("GetDescriptionSize", -1, [&] {
+    Document* found = s().store().document(document);
+    return found != nullptr ? static_cast<int32_t>(std::min<std::size_t>(current_text(*found).size(), INT32_MAX)) : 0;
   });
 }
 
 extern "C" int32_t ZTLPlugin_GetDescriptionStr(ZtlHandle document, char* buffer, int32_t size) {
-  return guarded<int32_t>("GetDescriptionStr", 0, [&] {
-    const Document* found = s().store().document(document);
-    return found != nullptr ? fill_buffer(buffer, size, found->data.text) : fill_buffer(buffer, size, "");
+  return guarded<int32_t>("GetDescriptionStr", -1, [&] {
+    Document* found = s().store().document(document);
+    return found != nullptr ? fill_buffer(buffer, size, current_text(*found)) : fill_buffer(buffer, size, "");
   });
 }
 
@@ -102,7 +121,12 @@ extern "C" ZtlBool ZTLPlugin_SetDescriptionStr(ZtlHandle document, const char* t
   return guarded<ZtlBool>("SetDescriptionStr", ZTL_FALSE, [&] {
     Document* found = s().store().document(document);
     if (found == nullptr || text == nullptr) return ZTL_FALSE;
-    found->data.text = text;
+    // The new text is complete before anything changes, and a linked file is
+    // replaced atomically first: a failure leaves the old text in both.
+    std::string replacement(text);
+    if (!found->data.file_name.empty())
+      platform::write_file_atomically(path_from_project(found->owner, found->data.file_name), replacement);
+    found->data.text.swap(replacement);
     if (s().editor().document() == document) s().editor().open(document);
     s().touch(found->owner);
     return ZTL_TRUE;

@@ -1,5 +1,10 @@
 // File links of an item: a path or an address, opened with its program.
+#include <algorithm>
+#include <cctype>
 #include <memory>
+#include <optional>
+#include <string_view>
+#include <sys/stat.h>
 
 #include <platform/paths.h>
 #include <platform/shell.h>
@@ -22,19 +27,41 @@ Handle new_link(ZtlHandle item, std::optional<std::size_t> position) {
   return made;
 }
 
+// Schemes are matched as the desktop matches them, in any case.
 bool is_address(const std::string& name) {
-  for (const char* marker : {"http:", "https:", "ftp:", "www.", "mailto:", "file:"}) {
-    if (name.rfind(marker, 0) == 0) return true;
+  for (std::string_view marker : {"http:", "https:", "ftp:", "www.", "mailto:", "file:"}) {
+    if (name.size() >= marker.size() &&
+        std::equal(marker.begin(), marker.end(), name.begin(),
+                   [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); }))
+      return true;
   }
   return false;
 }
 
-// A relative path is taken from the folder of the project's file.
-std::string open_target(const FileLink& link) {
-  const std::string& name = link.data.file_name;
-  if (name.empty() || is_address(name) || name.front() == '/') return name;
-  const std::string file = s().file_of(s().project_of(link.owner));
-  return file.empty() ? name : platform::paths::make_absolute(name, platform::paths::folder_of(file));
+bool is_folder(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// What the link starts; nothing for an empty name, a path that names nothing
+// or a working folder that is not one: the desktop would only show an error.
+// A bare "www." address is opened as a web address.
+std::optional<platform::shell::Launch> launch_of(const FileLink& link) {
+  const FileLinkData& data = link.data;
+  if (data.file_name.empty()) return std::nullopt;
+  platform::shell::Launch launch;
+  launch.option = data.option;
+  launch.folder = path_from_project(link.owner, data.work_dir);
+  if (!launch.folder.empty() && !is_folder(launch.folder)) return std::nullopt;
+  if (is_address(data.file_name)) {
+    const bool bare = std::tolower(static_cast<unsigned char>(data.file_name[0])) == 'w';
+    launch.target = bare ? "http://" + data.file_name : data.file_name;
+    return launch;
+  }
+  launch.target = path_from_project(link.owner, data.file_name);
+  if (!platform::paths::file_exists(launch.target) && !is_folder(launch.target)) return std::nullopt;
+  if (launch.folder.empty()) launch.folder = platform::paths::folder_of(launch.target);
+  return launch;
 }
 
 }  // namespace
@@ -105,10 +132,10 @@ extern "C" ZtlBool ZTLPlugin_AssignLinkedFile(ZtlHandle target, ZtlHandle source
 }
 
 extern "C" ZtlBool ZTLPlugin_ExecLinekdFile(ZtlHandle link) {
-  return guarded<ZtlBool>("ExecLinekdFile", ZTL_FALSE, [&] {
+  return guarded<ZtlBool>("ExecLinekdFile", ZTL_FALSE, [&]() -> ZtlBool {
     const FileLink* found = s().store().link(link);
-    if (found == nullptr || found->data.file_name.empty()) return ZTL_FALSE;
-    platform::shell::open(open_target(*found));
-    return ZTL_TRUE;
+    if (found == nullptr) return ZTL_FALSE;
+    const std::optional<platform::shell::Launch> launch = launch_of(*found);
+    return truth(launch.has_value() && platform::shell::open_with(*launch));
   });
 }

@@ -8,6 +8,7 @@
 #include <ztl/payloads.h>
 
 #include "requests/families/editor.h"
+#include "requests/families/document_link.h"
 #include "requests/families/host_query.h"
 #include "requests/families/item_property.h"
 #include "requests/families/item_tree.h"
@@ -35,6 +36,8 @@ constexpr std::span<const HandlerBinding> BindingsOf(RequestFamily family) {
       return kProjectOptionHandlers;
     case RequestFamily::EDITOR:
       return kEditorHandlers;
+    case RequestFamily::DOCUMENT_LINK:
+      return kDocumentLinkHandlers;
     default:
       return {};
   }

@@ -1,6 +1,8 @@
 #include "requests/line_breaks.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include <platform/codepage.h>
 
@@ -10,13 +12,16 @@ namespace {
 
 using platform::codepage::CodePage;
 
-// The page is looked up once per text, not per byte: the look-up may read the environment.
-bool IsLead(char byte, CodePage page) { return platform::codepage::is_lead_byte(static_cast<std::uint8_t>(byte), page); }
+// The code page is looked up once per text: the lookup is far dearer than a
+// byte, and a text may hold millions of them. Only code page 932 has lead bytes.
+bool IsLead(char byte, CodePage page) {
+  return page == CodePage::cp932 && platform::codepage::is_lead_byte(static_cast<std::uint8_t>(byte), page);
+}
 
 // True when the last byte is a line break of its own: not part of a double-byte character.
-bool EndsWithLineBreak(std::string_view text) {
+bool EndsWithLineBreak(std::string_view text, CodePage page) {
   if (text.empty() || (text.back() != '\n' && text.back() != '\r')) return false;
-  const CodePage page = platform::codepage::current();
+  if (page != CodePage::cp932) return true;
   std::size_t p = 0;
   while (p < text.size() - 1) p += IsLead(text[p], page) ? 2 : 1;
   return p == text.size() - 1 && !IsLead(text[p], page);
@@ -24,31 +29,60 @@ bool EndsWithLineBreak(std::string_view text) {
 
 }  // namespace
 
-std::string StripCarriageReturns(std::string_view text) {
+// Moves the runs between the CRs whole rather than byte by byte; without
+// double-byte characters the CRs are found by memchr.
+std::size_t StripCarriageReturnsInPlace(char* text, std::size_t length) {
   const CodePage page = platform::codepage::current();
-  std::string result;
-  result.reserve(text.size());
-  for (std::size_t p = 0; p < text.size();) {
-    if (IsLead(text[p], page)) {
-      result.append(text.substr(p, 2));
-      p += 2;
-    } else {
-      if (text[p] != '\r') result.push_back(text[p]);
+  std::size_t kept = 0;  // bytes kept so far, at the start of text
+  std::size_t run = 0;   // the first byte not looked at or kept yet
+  auto keep_run = [&](std::size_t end) {
+    if (run != kept) std::memmove(text + kept, text + run, end - run);
+    kept += end - run;
+  };
+  if (page != CodePage::cp932) {
+    while (const void* found = std::memchr(text + run, '\r', length - run)) {
+      const auto cr = static_cast<std::size_t>(static_cast<const char*>(found) - text);
+      keep_run(cr);
+      run = cr + 1;
+    }
+  } else {
+    for (std::size_t p = 0; p < length;) {
+      if (IsLead(text[p], page)) {
+        p += 2;
+        continue;
+      }
+      if (text[p] == '\r') {
+        keep_run(p);
+        run = p + 1;
+      }
       ++p;
     }
   }
+  keep_run(length);
+  return kept;
+}
+
+std::string StripCarriageReturns(std::string_view text) {
+  std::string result(text);
+  result.resize(StripCarriageReturnsInPlace(result.data(), result.size()));
   return result;
 }
 
 std::string NormalizeLineBreaks(std::string_view text) {
   text = text.substr(0, text.find('\0'));
   if (text.empty()) return {};
-  const bool final_break = EndsWithLineBreak(text);
+  const bool final_break = EndsWithLineBreak(text, platform::codepage::current());
   std::string result;
   result.reserve(text.size() + text.size() / 8 + 2);
+  // The next CR and LF, each found by memchr and looked for again only once
+  // passed: find_first_of would call memchr for every byte.
+  std::size_t next_cr = text.find('\r');
+  std::size_t next_lf = text.find('\n');
   std::size_t p = 0;
   while (p < text.size()) {  // one line per turn
-    const std::size_t end = text.find_first_of("\r\n", p);
+    if (next_cr < p) next_cr = text.find('\r', p);
+    if (next_lf < p) next_lf = text.find('\n', p);
+    const std::size_t end = std::min(next_cr, next_lf);
     if (end == std::string_view::npos) {
       result.append(text.substr(p));
       result.append("\r\n");

@@ -29,8 +29,9 @@ class PayloadReader {
   // to the end of the payload.
   std::string_view text() noexcept {
     const char* begin = reinterpret_cast<const char*>(payload_.data()) + pos_;
-    std::size_t length = 0;
-    while (pos_ + length < payload_.size() && begin[length] != '\0') ++length;
+    // memchr: a document's text may run to megabytes.
+    const void* nul = remaining() > 0 ? std::memchr(begin, '\0', remaining()) : nullptr;
+    const std::size_t length = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin) : remaining();
     pos_ += length;
     if (pos_ < payload_.size()) ++pos_;  // the NUL
     return {begin, length};

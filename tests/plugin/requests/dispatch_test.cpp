@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "real_host.h"
+#include "requests/families/document_link.h"
 #include "requests/families/host_query.h"
 #include "requests/families/item_property.h"
 #include "requests/families/item_tree.h"
@@ -50,9 +51,10 @@ TEST(DispatchTable, BuiltFamiliesReachTheirHandlersOthersTheTemporaryOne) {
   EXPECT_EQ(FindRequest(ZTL_REQ_ITEM_ALARM_SET)->handler, &HandleAlarmSet);
   EXPECT_EQ(FindRequest(ZTL_REQ_ITEM_CREATE_TIME_GET)->handler, &HandleCreateTimeGet);
   EXPECT_EQ(FindRequest(ZTL_REQ_PROJECT_OPTION_SET)->handler, &HandleProjectOptionSet);
+  EXPECT_EQ(FindRequest(ZTL_REQ_FILELINK_EXECUTE)->handler, &HandleFileLinkExecute);
   for (const RequestEntry& entry : DispatchTable()) {
     const bool built = entry.family == RequestFamily::HOST_QUERY || entry.family == RequestFamily::ITEM_TREE ||
-                       entry.family == RequestFamily::ITEM_PROPERTY ||
+                       entry.family == RequestFamily::ITEM_PROPERTY || entry.family == RequestFamily::DOCUMENT_LINK ||
                        entry.family == RequestFamily::PROJECT_OPTION || entry.family == RequestFamily::EDITOR;
     EXPECT_EQ(entry.handler == &HandleUnservedRequest, !built) << entry.code;
   }
@@ -66,10 +68,10 @@ TEST(ServeRequest, DroppedCodesGetNoReplyAndUnservedCodesAnEmptyOne) {
     EXPECT_TRUE(link.Request(code, channel_test::Words({1}), env).empty());
     EXPECT_TRUE(link.transport.published().empty()) << code;
   }
-  link.Request(ZTL_REQ_ITEM_DOCUMENTS, channel_test::Words({1}), env);
+  link.Request(ZTL_REQ_DISP_DATE_DIALOG, channel_test::Words({1}), env);
   ASSERT_EQ(link.transport.published().size(), 1u);
   EXPECT_EQ(link.transport.published()[0].header.total_length, 0u);
-  EXPECT_EQ(link.transport.published()[0].header.code, static_cast<std::uint32_t>(ZTL_REQ_ITEM_DOCUMENTS));
+  EXPECT_EQ(link.transport.published()[0].header.code, static_cast<std::uint32_t>(ZTL_REQ_DISP_DATE_DIALOG));
 }
 
 void Forgets(RequestContext&) {}

@@ -1,0 +1,108 @@
+/* Ztl::ZtlItemDocument: one document of an item. Each method is one request
+ * with the document's handle in the header; index asks the owner's list. */
+#include "conversions.h"
+#include "payload.h"
+#include "request_helpers.h"
+#include "wrappers.h"
+#include "ztl.h"
+
+static ZtlMemberData* data_of(VALUE self) { return ztl_member_data(self, &ztl_document_type); }
+static uint32_t handle_of(VALUE self) { return data_of(self)->handle; }
+
+static VALUE set_text(VALUE self, VALUE value, uint32_t code) {
+  const uint32_t handle = handle_of(self);
+  volatile VALUE text = value;
+  const ZtlText bytes = ztl_text_arg(&text);
+  ZtlPayload payload = ztl_payload_new(bytes.length + 1);
+  ztl_payload_text(&payload, bytes);
+  RB_GC_GUARD(text);
+  return ztl_request_truth(code, handle, &payload);
+}
+
+static VALUE document_parent(VALUE self) { return ztl_wrap_item(data_of(self)->owner, ztl_cItem); }
+
+static VALUE read_position(const ZtlReply* reply, VALUE handle) {
+  const uint32_t wanted = NUM2UINT(handle);
+  for (size_t i = 0; i < reply->length / 4; ++i) {
+    const uint32_t entry = (uint32_t)ztl_reply_word(reply, i);
+    if (entry == 0) break;
+    if (entry == wanted) return LONG2NUM((long)i);
+  }
+  return INT2NUM(-1);
+}
+
+static VALUE document_index(VALUE self) {
+  const ZtlMemberData* data = data_of(self);
+  return ztl_request_read(ZTL_REQ_ITEM_DOCUMENTS, data->owner, NULL, read_position, UINT2NUM(data->handle));
+}
+
+static VALUE document_title(VALUE self) { return ztl_request_text(ZTL_REQ_DOCUMENT_TITLE_GET, handle_of(self), NULL); }
+static VALUE document_set_title(VALUE self, VALUE title) { return set_text(self, title, ZTL_REQ_DOCUMENT_TITLE_SET); }
+
+/* Every text, also the empty one, comes with its NUL; a reply without any
+ * bytes is the host's saying that it could not read the text (the file the
+ * document is linked to), which must not pass for an empty document. */
+static VALUE read_document_text(const ZtlReply* reply, VALUE unused) {
+  (void)unused;
+  if (reply->data == NULL) rb_raise(ztl_eError, "Can't read the document's text");
+  return ztl_text_result(reply->data, reply->length);
+}
+
+static VALUE document_text(VALUE self) {
+  return ztl_request_read(ZTL_REQ_DOCUMENT_TEXT_GET, handle_of(self), NULL, read_document_text, Qnil);
+}
+
+static VALUE document_set_text_body(VALUE self, VALUE text) { return set_text(self, text, ZTL_REQ_DOCUMENT_TEXT_SET); }
+
+static VALUE document_texttype(VALUE self) {
+  return ztl_request_text(ZTL_REQ_DOCUMENT_TEXTTYPE_GET, handle_of(self), NULL);
+}
+
+static VALUE document_set_texttype(VALUE self, VALUE type) {
+  return set_text(self, type, ZTL_REQ_DOCUMENT_TEXTTYPE_SET);
+}
+
+static VALUE document_textlink(VALUE self) { return ztl_request_truth(ZTL_REQ_DOCUMENT_TEXTLINK, handle_of(self), NULL); }
+
+static VALUE document_filename(VALUE self) {
+  return ztl_request_text(ZTL_REQ_DOCUMENT_FILENAME_GET, handle_of(self), NULL);
+}
+
+static VALUE document_set_filename(VALUE self, VALUE name) {
+  return set_text(self, name, ZTL_REQ_DOCUMENT_FILENAME_SET);
+}
+
+static VALUE document_delete(VALUE self) { return ztl_request_truth(ZTL_REQ_DOCUMENT_DELETE, handle_of(self), NULL); }
+
+/* Only another document is a source: a link's or an item's handle is not a
+ * document's. A source of handle 0 sends nothing. */
+static VALUE document_assign(VALUE self, VALUE other) {
+  const uint32_t handle = handle_of(self);
+  const uint32_t source = ztl_member_data(other, &ztl_document_type)->handle;
+  if (source == 0) return Qfalse;
+  ZtlPayload payload = ztl_payload_new(4);
+  ztl_payload_handle(&payload, source);
+  return ztl_request_truth(ZTL_REQ_DOCUMENT_ASSIGN, handle, &payload);
+}
+
+static VALUE document_set_focus(VALUE self) {
+  return ztl_request_truth(ZTL_REQ_DOCUMENT_SET_FOCUS, handle_of(self), NULL);
+}
+
+void ztl_init_document(void) {
+  VALUE c = ztl_cItemDocument;
+  rb_define_method(c, "parent", document_parent, 0);
+  rb_define_method(c, "index", document_index, 0);
+  rb_define_method(c, "title", document_title, 0);
+  rb_define_method(c, "title=", document_set_title, 1);
+  rb_define_method(c, "text", document_text, 0);
+  rb_define_method(c, "text=", document_set_text_body, 1);
+  rb_define_method(c, "texttype", document_texttype, 0);
+  rb_define_method(c, "texttype=", document_set_texttype, 1);
+  rb_define_method(c, "textlink?", document_textlink, 0);
+  rb_define_method(c, "filename", document_filename, 0);
+  rb_define_method(c, "filename=", document_set_filename, 1);
+  rb_define_method(c, "delete", document_delete, 0);
+  rb_define_method(c, "assign", document_assign, 1);
+  rb_define_method(c, "set_focus", document_set_focus, 0);
+}

@@ -1,0 +1,152 @@
+// The document half of the family, and the list requests both halves share.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "host_binding/host_records.h"
+#include "requests/families/document_link.h"
+#include "requests/line_breaks.h"
+#include "requests/text_fit.h"
+
+namespace scriptlink {
+
+namespace {
+
+// A fixed text field of the document record, named by offset and size since
+// the record is packed.
+struct Field {
+  std::size_t offset;
+  std::size_t size;
+};
+
+constexpr Field kTitle{offsetof(ZtlDescriptionInfo, title), sizeof(ZtlDescriptionInfo::title)};
+constexpr Field kFileName{offsetof(ZtlDescriptionInfo, file_name), sizeof(ZtlDescriptionInfo::file_name)};
+constexpr Field kTextType{offsetof(ZtlDescriptionInfo, text_type), sizeof(ZtlDescriptionInfo::text_type)};
+
+char* FieldOf(ZtlDescriptionInfo& info, Field field) { return reinterpret_cast<char*>(&info) + field.offset; }
+
+// The record of the header's document; null after the answer for handle 0 or
+// for a document the host does not know went out.
+DescriptionInfoRecord DescriptionOrReply(RequestContext& context, NoItem none) {
+  const ZtlHandle document = context.item_or_reply(none);
+  if (document == 0) return {};
+  DescriptionInfoRecord info = TakeDescriptionInfo(context.host(), document);
+  if (!info) context.reply(none);
+  return info;
+}
+
+void ReplyField(RequestContext& context, Field field) {
+  if (auto info = DescriptionOrReply(context, NoItem::Text(""))) {
+    const std::string text(FieldText(FieldOf(*info, field), field.size));
+    info.reset();
+    context.reply_text(text);
+  }
+}
+
+// The whole record goes back, so the other fields stay as the host gave them;
+// the text is cut on a whole character to what the field holds.
+void StoreField(RequestContext& context, Field field) {
+  const std::string_view text = context.payload().text();
+  if (auto info = DescriptionOrReply(context, NoItem::Word(0))) {
+    CopyFitted(FieldOf(*info, field), text, field.size - 1);
+    const bool done = context.host().SetDescriptionInfo(context.value(), info.get()) != 0;
+    info.reset();
+    context.reply_truth(done);
+  }
+}
+
+}  // namespace
+
+bool DeleteListEntryAt(std::span<const ZtlHandle> list, std::int32_t position, ZtlBool (*erase)(ZtlHandle)) {
+  if (list.size() < 2 || position < 0 || static_cast<std::size_t>(position) >= list.size()) return false;
+  return erase(list[static_cast<std::size_t>(position)]) != 0;
+}
+
+void HandleItemDocuments(RequestContext& context) {
+  if (auto info = context.item_info_or_reply(0)) context.reply_item_list(ZeroTerminated(info->documents));
+}
+
+void HandleAddDocument(RequestContext& context) {
+  if (const ZtlHandle item = context.item_or_reply(0)) context.reply_handle(context.host().AddDescription(item));
+}
+
+void HandleInsertDocument(RequestContext& context) {
+  const std::int32_t position = context.payload().word();
+  if (const ZtlHandle item = context.item_or_reply(0))
+    context.reply_handle(context.host().InsertDescription(item, position));
+}
+
+void HandleDeleteDocumentAt(RequestContext& context) {
+  const std::int32_t position = context.payload().word();
+  if (auto info = context.item_info_or_reply(0)) {
+    const bool done = DeleteListEntryAt(ZeroTerminated(info->documents), position, context.host().DeleteDescription);
+    info.reset();
+    context.reply_truth(done);
+  }
+}
+
+void HandleDocumentTitleGet(RequestContext& context) { ReplyField(context, kTitle); }
+void HandleDocumentTitleSet(RequestContext& context) { StoreField(context, kTitle); }
+void HandleDocumentTextTypeGet(RequestContext& context) { ReplyField(context, kTextType); }
+void HandleDocumentTextTypeSet(RequestContext& context) { StoreField(context, kTextType); }
+void HandleDocumentFileNameGet(RequestContext& context) { ReplyField(context, kFileName); }
+void HandleDocumentFileNameSet(RequestContext& context) { StoreField(context, kFileName); }
+
+void HandleDocumentTextLink(RequestContext& context) {
+  if (auto info = DescriptionOrReply(context, NoItem::Word(0))) {
+    const bool linked = !FieldText(info->file_name, sizeof info->file_name).empty();
+    info.reset();
+    context.reply_truth(linked);
+  }
+}
+
+// A host that cannot read the text (the file a document is linked to is
+// unreadable) answers a negative size; that goes back as the empty reply,
+// which no text has, rather than as an empty text.
+void HandleDocumentTextGet(RequestContext& context) {
+  const ZtlHandle document = context.item_or_reply(NoItem::Text(""));
+  if (document == 0) return;
+  const std::int32_t size = context.host().GetDescriptionSize(document);
+  if (size < 0) return context.reply_empty();
+  // The host fills the buffer, the line breaks are converted in it and the
+  // reply goes out from it: a long text is copied once, by the host.
+  const auto buffer = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size) + 1);
+  const std::int32_t written = context.host().GetDescriptionStr(document, buffer.get(), size);
+  if (written < 0) return context.reply_empty();
+  const std::size_t length = StripCarriageReturnsInPlace(buffer.get(), static_cast<std::size_t>(std::min(written, size)));
+  buffer[length] = '\0';
+  context.reply(std::span(reinterpret_cast<const std::uint8_t*>(buffer.get()), length + 1));
+}
+
+void HandleDocumentTextSet(RequestContext& context) {
+  const std::string text = NormalizeLineBreaks(context.payload().text());
+  if (const ZtlHandle document = context.item_or_reply(0))
+    context.reply_truth(context.host().SetDescriptionStr(document, text.c_str()) != 0);
+}
+
+void HandleDocumentDelete(RequestContext& context) {
+  if (const ZtlHandle document = context.item_or_reply(0))
+    context.reply_truth(context.host().DeleteDescription(document) != 0);
+}
+
+void HandleDocumentAssign(RequestContext& context) {
+  const auto source = static_cast<ZtlHandle>(context.payload().word());
+  if (const ZtlHandle document = context.item_or_reply(0))
+    context.reply_truth(source != 0 && context.host().AssignDescription(document, source) != 0);
+}
+
+// The editor takes the focus also when the host refuses the document: the
+// script asked for the editor either way.
+void HandleDocumentSetFocus(RequestContext& context) {
+  if (const ZtlHandle document = context.item_or_reply(0)) {
+    const bool done = context.host().SetCurrentDescription(document) != 0;
+    context.host().SetActiveControl(ZTL_AC_EDIT);
+    context.reply_truth(done);
+  }
+}
+
+}  // namespace scriptlink
