@@ -41,6 +41,8 @@ VALUE ztl_wrap_document(uint32_t handle, uint32_t owner) {
 
 VALUE ztl_wrap_project_option(ZtlProjectOptionData** data) {
   return TypedData_Make_Struct(ztl_cProjectOption, ZtlProjectOptionData, &ztl_project_option_type, *data);
+}
+
 VALUE ztl_wrap_file_link(uint32_t handle, uint32_t owner) {
   ZtlMemberData* data;
   VALUE object = TypedData_Make_Struct(ztl_cFileLink, ZtlMemberData, &ztl_file_link_type, data);
@@ -59,4 +61,5 @@ ZtlItemData* ztl_item_arg(VALUE object) { return rb_check_typeddata(object, &ztl
 ZtlProjectOptionData* ztl_project_option_data(VALUE object) {
   return rb_check_typeddata(object, &ztl_project_option_type);
 }
+
 ZtlMemberData* ztl_member_data(VALUE object, const rb_data_type_t* type) { return rb_check_typeddata(object, type); }
