@@ -45,6 +45,8 @@ int ztl_reads_as_host_text(VALUE string, VALUE host_text);
 /* A reply text: the bytes up to the first NUL (or the end), tagged with the
  * host's code page. */
 VALUE ztl_text_result(const uint8_t* bytes, size_t length);
+/* The same text as a frozen, interned String: for Hash keys that repeat. */
+VALUE ztl_text_key(const char* bytes, size_t length);
 
 /* Times: nil is 0, anything else the whole seconds of a Time or a number,
  * from 1 to 2^31-1 (RangeError otherwise); a word of 0 or less reads as nil. */

@@ -239,13 +239,26 @@ static VALUE category_texts(uint32_t handle) {
   return ztl_request_read(ZTL_REQ_ITEM_USER_CATEGORIES_GET, handle, NULL, read_category_texts, Qnil);
 }
 
-static VALUE item_user_categories(VALUE self) {
-  const VALUE texts = category_texts(handle_of(self));
-  const long count = RARRAY_LEN(texts);
-  if (count == 0) return Qnil;
-  VALUE categories = rb_hash_new();
-  for (long i = 0; i + 1 < count; i += 2) rb_hash_aset(categories, RARRAY_AREF(texts, i), RARRAY_AREF(texts, i + 1));
+/* The list straight into a Hash. The names are the keys: a Hash keeps a
+ * frozen copy of a String key anyway, so the name is made as the interned
+ * frozen String of its bytes, one object shared by every item's Hash. */
+static VALUE read_categories(const ZtlReply* reply, VALUE unused) {
+  (void)unused;
+  VALUE categories = Qnil;
+  size_t at = 0;
+  while (reply->data != NULL && at < reply->length && reply->data[at] != 0) {
+    const char* name = (const char*)reply->data + at;
+    const size_t name_length = strnlen(name, reply->length - at);
+    at += name_length + 1;
+    const VALUE key = ztl_text_key(name, name_length);
+    if (NIL_P(categories)) categories = rb_hash_new();
+    rb_hash_aset(categories, key, next_text(reply, &at));
+  }
   return categories;
+}
+
+static VALUE item_user_categories(VALUE self) {
+  return ztl_request_read(ZTL_REQ_ITEM_USER_CATEGORIES_GET, handle_of(self), NULL, read_categories, Qnil);
 }
 
 /* The value the script gives for a category: under its name, or under a key

@@ -1,8 +1,9 @@
 /* Builds a request payload the way the plug-in's reply writer builds a reply:
  * little-endian words, truth values as 1 or 0, texts as their bytes and one
- * NUL. The bytes live in a Ruby String, so a raise between building and
- * sending leaves nothing to free. Convert every argument first (a conversion
- * may run a script's to_str and raise), then build. */
+ * NUL. A payload of a few words or a short text stays in the builder itself;
+ * a longer one moves into a Ruby String. Either way a raise between building
+ * and sending leaves nothing to free. Convert every argument first (a
+ * conversion may run a script's to_str and raise), then build. */
 #ifndef ZTL_PAYLOAD_H
 #define ZTL_PAYLOAD_H
 
@@ -12,8 +13,13 @@
 
 #include "conversions.h"
 
+/* Most payloads are a handle, a few words or a title: no object for them. */
+#define ZTL_PAYLOAD_INLINE 96
+
 typedef struct ZtlPayload {
-  VALUE buffer;
+  VALUE buffer;  /* Qfalse while the bytes are inline */
+  size_t length; /* of the inline bytes */
+  uint8_t inline_bytes[ZTL_PAYLOAD_INLINE];
 } ZtlPayload;
 
 /* capacity is a hint; a total no String can hold raises Ztl::Error "Out of memory". */

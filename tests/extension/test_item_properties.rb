@@ -30,6 +30,29 @@ class TestItemProperties < Minitest::Test
                   [23, 7, words(-3)], [24, 7, ""]], sent
   end
 
+  # Short payloads are built without an object, longer ones in a String: a
+  # text either side of the change (and one of many kilobytes) arrives whole.
+  def test_titles_of_every_length_arrive_whole
+    lengths = [94, 95, 96, 5000] # with the NUL: 95, 96 (the most kept inline), 97 bytes
+    out, sent = run_on_item(<<~RUBY, ["words 1"] * lengths.size)
+      #{lengths.inspect}.each { |n| show { item.send(:title=, "t" * n) } }
+    RUBY
+    assert_equal ["true"] * lengths.size, out
+    assert_equal(lengths.map { |n| [19, 7, "t" * n + "\0"] }, sent)
+  end
+
+  def test_category_names_are_frozen_and_shared_between_items
+    two = reply_bytes(categories("A" => "x", "B" => "y"))
+    out, = run_on_item(<<~RUBY, [two, two])
+      first = item.user_categories
+      second = item.user_categories
+      show { first.keys.map(&:frozen?) + first.values.map(&:frozen?) }
+      show { first.keys.zip(second.keys).all? { |a, b| a.equal?(b) } }
+      show { first.values.first << "!" }
+    RUBY
+    assert_equal ["[true, true, false, false]", "true", '"x!"'], out
+  end
+
   TIMES = { "start_time" => 26, "planned_start_time" => 28, "end_time" => 30, "due_time" => 32 }.freeze
 
   def test_time_readers_and_writers_use_their_codes
