@@ -127,12 +127,10 @@ static VALUE read_item(const ZtlReply* reply, VALUE klass) {
 static VALUE read_item_list(const ZtlReply* reply, VALUE unused) {
   (void)unused;
   if (reply->data == NULL) return Qnil;
-  VALUE list = rb_ary_new();
-  for (size_t i = 0; i < reply->length / 4; ++i) {
-    const uint32_t handle = (uint32_t)ztl_reply_word(reply, i);
-    if (handle == 0) break;
-    rb_ary_push(list, ztl_wrap_item(handle, ztl_cItem));
-  }
+  size_t count = 0;
+  while (count < reply->length / 4 && ztl_reply_word(reply, count) != 0) ++count;
+  VALUE list = rb_ary_new_capa((long)count);
+  for (size_t i = 0; i < count; ++i) rb_ary_push(list, ztl_wrap_item((uint32_t)ztl_reply_word(reply, i), ztl_cItem));
   return list;
 }
 
