@@ -9,7 +9,7 @@ namespace {
 
 Editor& ed() { return s().editor(); }
 
-std::int32_t size_of(const std::string& text) { return static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT32_MAX)); }
+std::int32_t size_of(std::string_view text) { return static_cast<std::int32_t>(std::min<std::size_t>(text.size(), INT32_MAX)); }
 
 // A text longer than the caller's buffer is cut at its last whole character.
 std::int32_t fill_whole(char* buffer, std::int32_t size, std::string_view text) {

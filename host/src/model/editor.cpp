@@ -207,11 +207,11 @@ void Editor::set_top_row(std::int32_t row) { top_row_ = std::clamp(row, 0, std::
 
 std::int32_t Editor::line_count() const { return to_int(lines().size()); }
 
-std::string Editor::line(std::int32_t index) const {
+std::string_view Editor::line(std::int32_t index) const {
   const std::vector<Span>& all = lines();
   if (index < 0 || static_cast<std::size_t>(index) >= all.size()) return {};
   const Span& at = all[static_cast<std::size_t>(index)];
-  return text_or_empty().substr(at.start, at.length);
+  return std::string_view(text_or_empty()).substr(at.start, at.length);
 }
 
 bool Editor::set_line(std::int32_t index, std::string_view replacement) {

@@ -51,7 +51,8 @@ class Editor {
 
   std::int32_t line_count() const;
   // Line text without its break; empty for a line that does not exist.
-  std::string line(std::int32_t index) const;
+  // Valid until the text or the current document changes.
+  std::string_view line(std::int32_t index) const;
   // Replaces a line, or appends one when index is the line count; false
   // (nothing changed) otherwise, as for set_sel_text.
   bool set_line(std::int32_t index, std::string_view text);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -28,7 +29,10 @@ void ReplyHostText(RequestContext& context, std::int32_t length, Fill fill) {
   const std::int32_t size = std::max(length, 0);
   std::string buffer(static_cast<std::size_t>(size) + 1, '\0');
   const std::int32_t written = std::clamp(fill(buffer.data(), size), 0, size);
-  context.reply_text(StripCarriageReturns(std::string_view(buffer.data(), static_cast<std::size_t>(written))));
+  // The CRs go in the host's buffer and the reply goes out from it: one copy.
+  const std::size_t kept = StripCarriageReturnsInPlace(buffer.data(), static_cast<std::size_t>(written));
+  buffer[kept] = '\0';
+  context.reply(std::span(reinterpret_cast<const std::uint8_t*>(buffer.data()), kept + 1));
 }
 
 std::string HostTextOf(const RequestContext& context) { return NormalizeLineBreaks(context.payload().text()); }
