@@ -105,5 +105,30 @@ TEST_F(TreeTest, ChangesMarkTheProjectFileForSaving) {
   EXPECT_EQ(session().dirty_files().count("/tmp/none.json"), 1u);
 }
 
+// The list index is kept between reads; every change of the list must show.
+TEST_F(TreeTest, ListIndexesFollowEveryChangeOfTheList) {
+  ASSERT_EQ(ZTLPlugin_SetCurrentFolder(F), ZTL_TRUE);
+  EXPECT_EQ(ZTLPlugin_GetListItemIndex(C), 2);
+  const Handle first = ZTLPlugin_InsertItem(F, 0, 0);
+  ASSERT_NE(first, 0u);
+  EXPECT_EQ(ZTLPlugin_GetListItemIndex(first), 0);
+  EXPECT_EQ(ZTLPlugin_GetListItemIndex(C), 3);
+  ASSERT_EQ(ZTLPlugin_DeleteItem(A, 0), ZTL_TRUE);
+  EXPECT_EQ(ZTLPlugin_GetListItemIndex(A), -1);
+  EXPECT_EQ(ZTLPlugin_GetListItemIndex(B), 1);
+  EXPECT_EQ(ZTLPlugin_GetListItemIndex(C), 2);
+  // Another folder's list, then this one's again, with a change in between.
+  ASSERT_EQ(ZTLPlugin_SetCurrentFolder(P), ZTL_TRUE);
+  EXPECT_EQ(ZTLPlugin_GetListItemIndex(D), 1);
+  EXPECT_EQ(ZTLPlugin_GetListItemIndex(C), -1);
+  ASSERT_EQ(ZTLPlugin_DeleteItem(B, 0), ZTL_TRUE);
+  ASSERT_EQ(ZTLPlugin_SetCurrentFolder(F), ZTL_TRUE);
+  EXPECT_EQ(ZTLPlugin_GetListItemIndex(C), 1);
+  ZtlItemInfo* info = ZTLPlugin_GetItemInfo(C);
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(+info->list_item_index, 1);
+  ZTLPlugin_FreeItemInfo(info);
+}
+
 }  // namespace
 }  // namespace zentrella::testing

@@ -352,17 +352,30 @@ std::vector<Handle> Session::list_view_items() const {
 }
 
 std::int32_t Session::list_item_index(Handle handle) const {
-  // The children of the current folder, as list_view_items() gives them, read in place.
+  const Item* item = store_.item(handle);
+  return item == nullptr ? -1 : list_item_index(*item);
+}
+
+// The children of the current folder, as list_view_items() gives them.
+std::int32_t Session::list_item_index(const Item& item) const {
+  if (item.parent == 0 || item.parent != current_folder_) return -1;
   const Item* folder = store_.item(current_folder_);
   if (folder == nullptr) return -1;
   const std::vector<Handle>& shown = folder->children;
-  auto found = std::find(shown.begin(), shown.end(), handle);
-  return found == shown.end() ? -1 : static_cast<std::int32_t>(found - shown.begin());
-}
-
-std::int32_t Session::list_item_index(const Item& item) const {
-  if (item.parent == 0 || item.parent != current_folder_) return -1;
-  return list_item_index(item.handle);
+  const auto listed_at = [&]() -> std::int32_t {
+    const auto found = list_index_.find(item.handle);
+    if (found == list_index_.end()) return -1;
+    const auto at = static_cast<std::size_t>(found->second);
+    return at < shown.size() && shown[at] == item.handle ? found->second : -1;
+  };
+  if (list_index_folder_ == current_folder_) {
+    if (const std::int32_t at = listed_at(); at >= 0) return at;
+  }
+  list_index_.clear();
+  list_index_.reserve(shown.size());
+  for (std::size_t at = 0; at < shown.size(); ++at) list_index_[shown[at]] = static_cast<std::int32_t>(at);
+  list_index_folder_ = current_folder_;
+  return listed_at();
 }
 
 void Session::forget_removed() {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/editor.h"
@@ -126,6 +127,11 @@ class Session {
   std::vector<Handle> selection_;
   std::set<std::string> dirty_files_;
   Editor editor_;
+  // Where each child of the current folder stands in its list, so that an
+  // item's info need not search a long list. Every answer is checked against
+  // the list itself; an entry found stale (the list changed) remakes it.
+  mutable std::unordered_map<Handle, std::int32_t> list_index_;
+  mutable Handle list_index_folder_ = 0;
 };
 
 // The process's one session (made on first use).
