@@ -7,6 +7,7 @@
 
 #include <ztl/payloads.h>
 
+#include "requests/families/dialog.h"
 #include "requests/families/host_query.h"
 #include "requests/families/item_property.h"
 #include "requests/families/item_tree.h"
@@ -29,6 +30,8 @@ constexpr std::span<const HandlerBinding> BindingsOf(RequestFamily family) {
       return kItemTreeHandlers;
     case RequestFamily::ITEM_PROPERTY:
       return kItemPropertyHandlers;
+    case RequestFamily::DIALOG:
+      return kDialogHandlers;
     default:
       return {};
   }

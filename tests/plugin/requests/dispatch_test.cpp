@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "real_host.h"
+#include "requests/families/dialog.h"
 #include "requests/families/host_query.h"
 #include "requests/families/item_property.h"
 #include "requests/families/item_tree.h"
@@ -48,9 +49,10 @@ TEST(DispatchTable, BuiltFamiliesReachTheirHandlersOthersTheTemporaryOne) {
   EXPECT_EQ(FindRequest(ZTL_REQ_ITEM_CHILDREN)->handler, &HandleChildren);
   EXPECT_EQ(FindRequest(ZTL_REQ_ITEM_ALARM_SET)->handler, &HandleAlarmSet);
   EXPECT_EQ(FindRequest(ZTL_REQ_ITEM_CREATE_TIME_GET)->handler, &HandleCreateTimeGet);
+  EXPECT_EQ(FindRequest(ZTL_REQ_DISP_INPUT_DIALOG)->handler, &HandleInputDialog);
   for (const RequestEntry& entry : DispatchTable()) {
     const bool built = entry.family == RequestFamily::HOST_QUERY || entry.family == RequestFamily::ITEM_TREE ||
-                       entry.family == RequestFamily::ITEM_PROPERTY;
+                       entry.family == RequestFamily::ITEM_PROPERTY || entry.family == RequestFamily::DIALOG;
     EXPECT_EQ(entry.handler == &HandleUnservedRequest, !built) << entry.code;
   }
 }
