@@ -1,0 +1,62 @@
+#include "dialog_layout.h"
+
+#include <QScreen>
+#include <cmath>
+
+#include <platform/prompt.h>
+
+namespace desktop {
+
+namespace {
+
+double density(const QWidget& widget) {
+  const QScreen* screen = widget.screen();
+  const double dpi = screen != nullptr ? screen->logicalDotsPerInch() : 96.0;
+  return dpi > 0 ? dpi / 96.0 : 1.0;
+}
+
+// The design font is not on Linux; a proportional Japanese Gothic of the
+// same metrics keeps the layouts' pixel sizes.
+void map_design_font() {
+  static const bool mapped = [] {
+    QFont::insertSubstitutions(QString::fromUtf8(kDesignFont), {"IPAPGothic", "IPAGothic", "Noto Sans CJK JP"});
+    return true;
+  }();
+  (void)mapped;
+}
+
+}  // namespace
+
+int scaled(const QWidget& widget, int pixels) {
+  return static_cast<int>(std::lround(pixels * density(widget)));
+}
+
+QRect scaled(const QWidget& widget, const QRect& rect) {
+  return QRect(scaled(widget, rect.x()), scaled(widget, rect.y()), scaled(widget, rect.width()),
+               scaled(widget, rect.height()));
+}
+
+QFont dialog_font(const QWidget& widget) {
+  map_design_font();
+  QFont font(QString::fromUtf8(kDesignFont));
+  font.setPixelSize(scaled(widget, 12));
+  return font;
+}
+
+void set_up_dialog(QDialog& dialog, const QString& caption, int width, int height) {
+  dialog.setFont(dialog_font(dialog));
+  dialog.setWindowTitle(caption);
+  dialog.setFixedSize(scaled(dialog, width), scaled(dialog, height));
+  dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);  // above the host, which owns it
+}
+
+AbandonWatch::AbandonWatch(QDialog& dialog) : QObject(&dialog) {
+  timer_.setInterval(100);
+  QObject::connect(&timer_, &QTimer::timeout, &dialog, [&dialog] {
+    if (platform::prompt::abandoned()) dialog.reject();
+  });
+  timer_.start();
+}
+
+}  // namespace desktop

@@ -1,0 +1,212 @@
+// The desktop dialogs driven through their widgets, as a user would: keys go
+// to whatever has the focus. Runs on Qt's offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTreeWidget>
+#include <cstdlib>
+
+#include <platform/prompt.h>
+
+#include "date_dialog_widget.h"
+#include "dialog_layout.h"
+#include "input_dialog_widget.h"
+#include "item_select_widget.h"
+
+namespace desktop {
+namespace {
+
+namespace prompt = platform::prompt;
+
+void show_active(QWidget& widget) {
+  widget.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
+}
+
+void press(Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); }
+void type(const char* text) { QTest::keyClicks(QApplication::focusWidget(), QString::fromUtf8(text)); }
+
+template <typename T>
+T* child(QWidget& parent, const char* name) {
+  T* found = parent.findChild<T*>(name);
+  EXPECT_NE(found, nullptr) << name;
+  return found;
+}
+
+prompt::InputDialog input(const char* initial, const char* choices) {
+  prompt::InputDialog dialog;
+  dialog.caption = "題";
+  dialog.prompt = "入力してください";
+  dialog.set_initial_text(initial);
+  dialog.set_choices(choices);
+  return dialog;
+}
+
+TEST(InputDialogWidget, TypingGoesStraightIntoTheFieldAndEnterConfirms) {
+  prompt::InputDialog dialog = input("最初", "alpha\nbeta");
+  InputDialogWidget widget(dialog);
+  show_active(widget);
+  EXPECT_EQ(QApplication::focusWidget(), child<QComboBox>(widget, "InputCombo"));
+  type("new task");
+  press(Qt::Key_Return);
+  EXPECT_EQ(widget.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.text(), "new task");
+  EXPECT_FALSE(dialog.selected());
+  EXPECT_EQ(child<QComboBox>(widget, "InputCombo")->count(), 2) << "typing must not add a choice";
+}
+
+TEST(InputDialogWidget, EscapeCancelsAndLeavesTheText) {
+  prompt::InputDialog dialog = input("最初", "");
+  InputDialogWidget widget(dialog);
+  show_active(widget);
+  type("x");
+  press(Qt::Key_Escape);
+  EXPECT_EQ(widget.result(), QDialog::Rejected);
+  EXPECT_EQ(dialog.text(), "最初");
+}
+
+TEST(InputDialogWidget, TheInitialTextStandsInTheFieldAndAChoiceCanBePicked) {
+  prompt::InputDialog dialog = input("beta", "alpha\r\nbeta\rgamma");
+  InputDialogWidget widget(dialog);
+  show_active(widget);
+  auto* combo = child<QComboBox>(widget, "InputCombo");
+  EXPECT_EQ(combo->currentText(), "beta");
+  EXPECT_EQ(combo->count(), 3);
+  press(Qt::Key_Down);
+  press(Qt::Key_Return);
+  EXPECT_EQ(widget.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.text(), "gamma");
+  EXPECT_EQ(dialog.selected(), std::optional<std::size_t>(2));
+}
+
+TEST(InputDialogWidget, TabGoesToOKThenCancelWhichCancels) {
+  prompt::InputDialog dialog = input("", "");
+  InputDialogWidget widget(dialog);
+  show_active(widget);
+  // Tab order: OK, Cancel, then the field; from the field Tab goes to OK.
+  press(Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), child<QPushButton>(widget, "OKButton"));
+  press(Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), child<QPushButton>(widget, "Button2"));
+  press(Qt::Key_Space);
+  EXPECT_EQ(widget.result(), QDialog::Rejected);
+}
+
+// The layout of Part 5.4 at 96 dpi, scaled on other densities.
+TEST(InputDialogWidget, GeometryFollowsTheDesign) {
+  prompt::InputDialog dialog = input("", "");
+  InputDialogWidget widget(dialog);
+  show_active(widget);
+  EXPECT_EQ(widget.size(), QSize(scaled(widget, 386), scaled(widget, 103)));
+  EXPECT_EQ(child<QLabel>(widget, "InputLabel")->geometry().topLeft(), QPoint(scaled(widget, 24), scaled(widget, 8)));
+  EXPECT_EQ(child<QComboBox>(widget, "InputCombo")->geometry(), scaled(widget, QRect(24, 32, 345, 20)));
+  EXPECT_EQ(child<QPushButton>(widget, "OKButton")->geometry(), scaled(widget, QRect(208, 72, 75, 25)));
+  EXPECT_EQ(child<QPushButton>(widget, "Button2")->geometry(), scaled(widget, QRect(288, 72, 75, 25)));
+  EXPECT_EQ(child<QPushButton>(widget, "OKButton")->text(), "&OK");
+  EXPECT_EQ(child<QPushButton>(widget, "Button2")->text(), QString::fromUtf8("キャンセル"));
+  EXPECT_TRUE(child<QPushButton>(widget, "OKButton")->isDefault());
+  EXPECT_EQ(widget.windowTitle(), QString::fromUtf8("題"));
+}
+
+prompt::ItemSelection tree(std::uint32_t start) {
+  prompt::ItemNode project{1, "家", false, {{2, "買い物", true, {{3, "牛乳", true, {}}}}}};
+  return prompt::ItemSelection("選ぶ", {project, {4, "スクラップ", true, {}}}, start);
+}
+
+TEST(ItemSelectWidget, OKOnlyOnAnItemThatMayBeChosen) {
+  prompt::ItemSelection selection = tree(0);
+  ItemSelectWidget widget(selection);
+  show_active(widget);
+  auto* ok = child<QPushButton>(widget, "OKButton");
+  auto* items = child<QTreeWidget>(widget, "ItemTree");
+  EXPECT_FALSE(ok->isEnabled());
+  items->setCurrentItem(items->topLevelItem(0));  // a project that may not be chosen
+  EXPECT_FALSE(ok->isEnabled());
+  press(Qt::Key_Return);
+  EXPECT_TRUE(widget.isVisible()) << "Enter on an item that may not be chosen closed the dialog";
+  items->setFocus();
+  press(Qt::Key_Down);  // 買い物
+  EXPECT_TRUE(ok->isEnabled());
+  press(Qt::Key_Return);
+  EXPECT_EQ(widget.result(), QDialog::Accepted);
+  EXPECT_EQ(selection.selected(), 2u);
+}
+
+TEST(ItemSelectWidget, TheStartItemIsSelectedAndEscapeCancels) {
+  prompt::ItemSelection selection = tree(3);
+  ItemSelectWidget widget(selection);
+  show_active(widget);
+  EXPECT_EQ(child<QTreeWidget>(widget, "ItemTree")->currentItem()->text(0), QString::fromUtf8("牛乳"));
+  EXPECT_TRUE(child<QPushButton>(widget, "OKButton")->isEnabled());
+  press(Qt::Key_Escape);
+  EXPECT_EQ(widget.result(), QDialog::Rejected);
+  EXPECT_EQ(widget.size(), QSize(scaled(widget, 360), scaled(widget, 400)));
+  EXPECT_EQ(child<QTreeWidget>(widget, "ItemTree")->geometry(), scaled(widget, QRect(8, 8, 344, 352)));
+  EXPECT_EQ(child<QPushButton>(widget, "OKButton")->geometry(), scaled(widget, QRect(192, 368, 75, 25)));
+  EXPECT_EQ(child<QPushButton>(widget, "CancelButton")->geometry(), scaled(widget, QRect(277, 368, 75, 25)));
+}
+
+TEST(DateDialogWidget, TheDayAndTimeChosenComeBack) {
+  prompt::DateDialog dialog("締切", prompt::CalendarTime{2024, 5, 1, 10, 30, 0});
+  DateDialogWidget widget(dialog);
+  show_active(widget);
+  auto* calendar = child<QCalendarWidget>(widget, "Calendar");
+  EXPECT_EQ(calendar->selectedDate(), QDate(2024, 5, 1));
+  calendar->setSelectedDate(QDate(2024, 2, 29));
+  child<QTimeEdit>(widget, "TimeEdit")->setTime(QTime(23, 59, 58));
+  press(Qt::Key_Return);
+  EXPECT_EQ(widget.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.value(), (prompt::CalendarTime{2024, 2, 29, 23, 59, 58}));
+  EXPECT_EQ(widget.size(), QSize(scaled(widget, 280), scaled(widget, 276)));
+  EXPECT_EQ(calendar->geometry(), scaled(widget, QRect(8, 8, 264, 192)));
+  EXPECT_EQ(child<QPushButton>(widget, "OKButton")->geometry(), scaled(widget, QRect(112, 243, 75, 25)));
+  EXPECT_EQ(child<QPushButton>(widget, "CancelButton")->geometry(), scaled(widget, QRect(197, 243, 75, 25)));
+}
+
+TEST(DateDialogWidget, AnEmptyDateIsAllowedAndEscapeKeepsTheOldOne) {
+  prompt::DateDialog empty("締切", std::nullopt);
+  {
+    DateDialogWidget widget(empty);
+    show_active(widget);
+    EXPECT_TRUE(child<QCheckBox>(widget, "NoDateCheck")->isChecked());
+    EXPECT_FALSE(child<QCalendarWidget>(widget, "Calendar")->isEnabled());
+    press(Qt::Key_Return);
+    EXPECT_EQ(widget.result(), QDialog::Accepted);
+    EXPECT_FALSE(empty.value());
+  }
+  prompt::DateDialog dated("締切", prompt::CalendarTime{2024, 5, 1, 0, 0, 0});
+  DateDialogWidget widget(dated);
+  show_active(widget);
+  child<QCheckBox>(widget, "NoDateCheck")->setChecked(true);
+  press(Qt::Key_Escape);
+  EXPECT_EQ(widget.result(), QDialog::Rejected);
+  EXPECT_TRUE(dated.value());
+}
+
+// The asker of a dialog ends while it is open: the dialog closes as cancelled.
+TEST(DesktopFrontEnd, ADialogWhoseAskerEndedClosesAsCancelled) {
+  bool gone = false;
+  prompt::AskerWatch watch([](void* flag) { return *static_cast<bool*>(flag); }, &gone);
+  QTimer::singleShot(200, [&gone] { gone = true; });
+  prompt::InputDialog dialog = input("x", "");
+  InputDialogWidget widget(dialog);
+  QTimer::singleShot(5000, &widget, [&widget] { widget.done(42); });  // a dialog left open fails, not hangs
+  EXPECT_EQ(widget.exec(), QDialog::Rejected);
+}
+
+}  // namespace
+}  // namespace desktop
+
+int main(int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
