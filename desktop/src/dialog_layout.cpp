@@ -1,5 +1,6 @@
 #include "dialog_layout.h"
 
+#include <QLocale>
 #include <QScreen>
 #include <cmath>
 
@@ -45,6 +46,8 @@ QFont dialog_font(const QWidget& widget) {
 
 void set_up_dialog(QDialog& dialog, const QString& caption, int width, int height) {
   dialog.setFont(dialog_font(dialog));
+  // The system speaks Japanese: the calendar's months and days too.
+  dialog.setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
   dialog.setWindowTitle(caption);
   dialog.setFixedSize(scaled(dialog, width), scaled(dialog, height));
   dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 
 #include "date_dialog_widget.h"
@@ -17,11 +18,24 @@ namespace {
 
 namespace prompt = platform::prompt;
 
+// The dialog under a plain title bar with its caption: a grab holds only the
+// client area, and the caption is part of what a person must check.
 std::string save(QWidget& widget, const QString& folder, const QString& name) {
   widget.show();
   QApplication::processEvents();
+  const QPixmap client = widget.grab();
+  const int bar = scaled(widget, 24);
+  QImage picture(client.width(), client.height() + bar, QImage::Format_RGB32);
+  picture.fill(QColor(0x3a, 0x6e, 0xa5));
+  QPainter painter(&picture);
+  painter.setPen(Qt::white);
+  painter.setFont(dialog_font(widget));
+  painter.drawText(QRect(scaled(widget, 6), 0, client.width() - scaled(widget, 12), bar),
+                   Qt::AlignVCenter | Qt::AlignLeft, widget.windowTitle());
+  painter.drawPixmap(0, bar, client);
+  painter.end();
   const QString path = QDir(folder).filePath(name + ".png");
-  widget.grab().save(path, "PNG");
+  picture.save(path, "PNG");
   widget.hide();
   return path.toStdString();
 }
