@@ -87,4 +87,18 @@ class DialogsTest < E2E::Case
     assert_equal [TypeError, TypeError, TypeError, ArgumentError], result
     assert_empty prompts
   end
+
+  # The desktop front end on Qt's offscreen platform, where nobody answers: a
+  # script that dies while its dialog is open must not leave the host waiting.
+  def test_a_dialog_closes_when_its_script_dies_and_the_run_ends_as_without_it
+    desktop = { "ZTL_PROMPT_ANSWERS" => nil, "QT_QPA_PLATFORM" => "offscreen" }
+    write_script("dies.rb", "require 'ztl'\nThread.new { sleep 0.5; Process.kill(:KILL, Process.pid) }\n" \
+                            "Ztl.disp_input_dialog('誰も答えない')\n")
+    write_script("plain.rb", "require 'ztl'\nsleep 0.5\nProcess.kill(:KILL, Process.pid)\n")
+    plain = host("run", "plain.rb", host_options: ["--ui", "desktop"], env: desktop)
+    started = Process.clock_gettime(Process::CLOCK_MONOTONIC)
+    dies = host("run", "dies.rb", host_options: ["--ui", "desktop"], env: desktop)
+    assert_operator Process.clock_gettime(Process::CLOCK_MONOTONIC) - started, :<, 5, dies.describe
+    assert_equal plain.status.exitstatus, dies.status.exitstatus, dies.describe
+  end
 end
