@@ -9,6 +9,7 @@
 #include "dialog_layout.h"
 #include "input_dialog_widget.h"
 #include "item_select_widget.h"
+#include "wait_window.h"
 
 namespace desktop {
 
@@ -104,6 +105,11 @@ class DesktopFrontEnd final : public prompt::FrontEnd {
     ensure_application();
     DateDialogWidget widget(dialog);
     return widget.exec() == QDialog::Accepted;
+  }
+
+  std::unique_ptr<prompt::WaitWindow> show_wait_form(std::string_view caption, std::string_view label) override {
+    ensure_application();
+    return std::make_unique<WaitWindow>(caption, label);
   }
 };
 

@@ -11,6 +11,7 @@
 #include "dialog_layout.h"
 #include "input_dialog_widget.h"
 #include "item_select_widget.h"
+#include "wait_window.h"
 
 namespace desktop {
 
@@ -71,6 +72,9 @@ std::vector<std::string> render_dialogs(const std::string& folder) {
   prompt::DateDialog date("締切日", prompt::CalendarTime{2026, 12, 8, 17, 30, 0});
   DateDialogWidget date_widget(date);
   written.push_back(save(date_widget, where, "date-dialog"));
+
+  WaitWindow wait("スクリプト実行中", "集計.rb");
+  written.push_back(save(wait, where, "wait-form"));
 
   QMessageBox question(QMessageBox::Warning, "Scriptlink",
                        QString::fromUtf8("他のRubyスクリプトが実行中です。強制終了させる場合は「はい」を押してください。"));

@@ -13,12 +13,14 @@
 #include <QTreeWidget>
 #include <cstdlib>
 
+#include <desktop/desktop_front_end.h>
 #include <platform/prompt.h>
 
 #include "date_dialog_widget.h"
 #include "dialog_layout.h"
 #include "input_dialog_widget.h"
 #include "item_select_widget.h"
+#include "wait_window.h"
 
 namespace desktop {
 namespace {
@@ -188,6 +190,40 @@ TEST(DateDialogWidget, AnEmptyDateIsAllowedAndEscapeKeepsTheOldOne) {
   press(Qt::Key_Escape);
   EXPECT_EQ(widget.result(), QDialog::Rejected);
   EXPECT_TRUE(dated.value());
+}
+
+TEST(WaitWindow, CancelAndEscapeAskOnceEachAndTheFormStaysUntilClosed) {
+  WaitWindow window("スクリプト実行中", "集計.rb");
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_EQ(child<QLabel>(window, "WaitLabel")->text(), QString::fromUtf8("集計.rb"));
+  window.set_label("次.rb");
+  EXPECT_EQ(child<QLabel>(window, "WaitLabel")->text(), QString::fromUtf8("次.rb"));
+  EXPECT_FALSE(window.pump());
+  QTest::mouseClick(child<QPushButton>(window, "CancelButton"), Qt::LeftButton);
+  EXPECT_TRUE(window.pump());
+  EXPECT_FALSE(window.pump()) << "one press, one cancel";
+  EXPECT_TRUE(window.isVisible());
+  QTest::keyClick(&window, Qt::Key_Escape);
+  EXPECT_TRUE(window.pump());
+  EXPECT_EQ(window.size(), QSize(scaled(window, 320), scaled(window, 96)));
+  EXPECT_EQ(child<QPushButton>(window, "CancelButton")->geometry(), scaled(window, QRect(122, 60, 75, 25)));
+}
+
+TEST(DesktopFrontEnd, AMessageBoxAnswersWithTheButtonPressedOrWhatChangesNothing) {
+  auto front = make_desktop_front_end();
+  auto click_default = [] {
+    QTimer::singleShot(50, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+  };
+  click_default();
+  EXPECT_EQ(front->message_box("続けますか?", "確認", prompt::Buttons::yes_no, prompt::Icon::question),
+            prompt::Answer::yes);
+  QTimer::singleShot(50, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+  EXPECT_EQ(front->message_box("続けますか?", "確認", prompt::Buttons::yes_no_cancel, prompt::Icon::none),
+            prompt::Answer::cancel);
+  bool gone = true;
+  prompt::AskerWatch watch([](void* flag) { return *static_cast<bool*>(flag); }, &gone);
+  EXPECT_EQ(front->message_box("止めますか?", "確認", prompt::Buttons::yes_no, prompt::Icon::warning),
+            prompt::Answer::no);
 }
 
 // The asker of a dialog ends while it is open: the dialog closes as cancelled.

@@ -134,5 +134,48 @@ TEST_F(HostDialogsTest, TheDateDialogShowsTheInitialDateAndWritesTheChosenOne) {
   EXPECT_EQ(value, 45000.5) << "a cancel leaves the value";
 }
 
+// A front end with a wait window whose cancel button the test presses.
+struct PressedCancel : platform::prompt::WaitWindow {
+  std::vector<std::string>* labels;
+  bool* pressed;
+  PressedCancel(std::vector<std::string>* l, bool* p) : labels(l), pressed(p) {}
+  void set_label(std::string_view label) override { labels->emplace_back(label); }
+  bool pump() override { return std::exchange(*pressed, false); }
+};
+
+TEST_F(HostDialogsTest, TheWaitFormsCancelButtonCallsTheCancelCallback) {
+  static int cancels = 0;
+  cancels = 0;
+  std::vector<std::string> labels;
+  bool pressed = false;
+  struct Front : prompt::FrontEnd {
+    std::vector<std::string>* labels;
+    bool* pressed;
+    Front(std::vector<std::string>* l, bool* p) : labels(l), pressed(p) {}
+    prompt::Answer message_box(std::string_view, std::string_view, prompt::Buttons, prompt::Icon) override {
+      return prompt::Answer::cancel;
+    }
+    bool input_dialog(prompt::InputDialog&) override { return false; }
+    bool select_item(prompt::ItemSelection&) override { return false; }
+    bool choose_date(prompt::DateDialog&) override { return false; }
+    std::unique_ptr<prompt::WaitWindow> show_wait_form(std::string_view caption, std::string_view label) override {
+      labels->emplace_back(std::string(caption) + ":" + std::string(label));
+      return std::make_unique<PressedCancel>(labels, pressed);
+    }
+  };
+  prompt::set_front_end(std::make_unique<Front>(&labels, &pressed));
+  ZTLPlugin_ShowWaitForm([]() -> int { return ++cancels; }, "スクリプト実行中", "a.rb", "", "", 0);
+  ZTLPlugin_SetWaitFormLabel("b.rb");
+  ZTLPlugin_ExecMessageProc();
+  EXPECT_EQ(cancels, 0);
+  pressed = true;
+  ZTLPlugin_ExecMessageProc();
+  EXPECT_EQ(cancels, 1);
+  ZTLPlugin_ExecMessageProc();
+  EXPECT_EQ(cancels, 1);
+  ZTLPlugin_CloseWaitForm();
+  EXPECT_EQ(labels, (std::vector<std::string>{"スクリプト実行中:a.rb", "b.rb"}));
+}
+
 }  // namespace
 }  // namespace zentrella::testing

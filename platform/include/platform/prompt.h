@@ -37,6 +37,15 @@ class UnexpectedPrompt : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A wait form on the screen: its label, and its cancel button.
+class WaitWindow {
+ public:
+  virtual ~WaitWindow() = default;
+  virtual void set_label(std::string_view label) = 0;
+  // Lets the window handle its events; true once the user asked to cancel.
+  virtual bool pump() = 0;
+};
+
 class FrontEnd {
  public:
   virtual ~FrontEnd() = default;
@@ -46,6 +55,14 @@ class FrontEnd {
   virtual bool input_dialog(InputDialog& dialog) = 0;
   virtual bool select_item(ItemSelection& dialog) = 0;
   virtual bool choose_date(DateDialog& dialog) = 0;
+  // The wait form shown while a long task runs, closed when the result goes.
+  // Null when the front end has no window for it: the terminal's is the
+  // host's status line, and scripted runs show none.
+  virtual std::unique_ptr<WaitWindow> show_wait_form(std::string_view caption, std::string_view label) {
+    (void)caption;
+    (void)label;
+    return nullptr;
+  }
 };
 
 // While one lives, a dialog or question left open closes as cancelled once
