@@ -25,14 +25,18 @@ std::string save(QWidget& widget, const QString& folder, const QString& name) {
   widget.show();
   QApplication::processEvents();
   const QPixmap client = widget.grab();
+  // In logical pixels: on a denser screen the grab holds more device pixels.
+  const double ratio = client.devicePixelRatio();
+  const int width = widget.width();
   const int bar = scaled(widget, 24);
-  QImage picture(client.width(), client.height() + bar, QImage::Format_RGB32);
+  QImage picture(qRound(width * ratio), qRound((widget.height() + bar) * ratio), QImage::Format_RGB32);
+  picture.setDevicePixelRatio(ratio);
   picture.fill(QColor(0x3a, 0x6e, 0xa5));
   QPainter painter(&picture);
   painter.setPen(Qt::white);
   painter.setFont(dialog_font(widget));
-  painter.drawText(QRect(scaled(widget, 6), 0, client.width() - scaled(widget, 12), bar),
-                   Qt::AlignVCenter | Qt::AlignLeft, widget.windowTitle());
+  painter.drawText(QRect(scaled(widget, 6), 0, width - scaled(widget, 12), bar), Qt::AlignVCenter | Qt::AlignLeft,
+                   widget.windowTitle());
   painter.drawPixmap(0, bar, client);
   painter.end();
   const QString path = QDir(folder).filePath(name + ".png");

@@ -106,6 +106,9 @@ TEST(InputDialogWidget, GeometryFollowsTheDesign) {
   prompt::InputDialog dialog = input("", "");
   InputDialogWidget widget(dialog);
   show_active(widget);
+  // Device pixels per design pixel: what QT_FONT_DPI asks for (a denser screen), else one.
+  const char* asked_dpi = std::getenv("QT_FONT_DPI");
+  EXPECT_DOUBLE_EQ(scaled(widget, 96) * widget.devicePixelRatioF() / 96, asked_dpi ? std::atof(asked_dpi) / 96 : 1.0);
   EXPECT_EQ(widget.size(), QSize(scaled(widget, 386), scaled(widget, 103)));
   EXPECT_EQ(child<QLabel>(widget, "InputLabel")->geometry().topLeft(), QPoint(scaled(widget, 24), scaled(widget, 8)));
   EXPECT_EQ(child<QComboBox>(widget, "InputCombo")->geometry(), scaled(widget, QRect(24, 32, 345, 20)));
