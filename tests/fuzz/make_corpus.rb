@@ -62,6 +62,11 @@ seeds = {
                   frames(110, 5, word(1) + word(1) + word(5) + word(257)) + frames(110, 5, "\0" * 16),
   "item_property_no_item" => (18..35).reject { |code| code == 25 }.map { |code| frames(code, 0, word(1)) }.join +
                              [70, 71, 109, 110].map { |code| frames(code, 0, word(1)) }.join,
+  # Dialogs: as the extension sends them, then cut short.
+  "dialogs" => frames(106, 0, word(1) + word(0) + word(1) + word(5) + texts("選ぶ") + "\0\0\0") +
+               frames(107, 0, word(86_400) + texts("") + "\0\0\0") + frames(107, 0, word(-1) + texts("日付")) +
+               frames(108, 0, texts("題", "名前", "beta", "alpha\r\nbeta\rgamma\n")),
+  "dialogs_short" => frames(106, 0, word(1) + "\1") + frames(107, 0, "\5") + frames(108, 0, "ab"),
 }
 dir = File.join(__dir__, "corpus")
 Dir.mkdir(dir) unless Dir.exist?(dir)
