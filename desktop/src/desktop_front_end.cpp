@@ -7,6 +7,7 @@
 
 #include "date_dialog_widget.h"
 #include "dialog_layout.h"
+#include "file_chooser_widget.h"
 #include "input_dialog_widget.h"
 #include "item_select_widget.h"
 #include "wait_window.h"
@@ -25,11 +26,13 @@ bool set(const char* variable) {
 // The process's application object, made on the first prompt when the
 // process has none (the host runs no event loop of its own).
 void ensure_application() {
-  if (QApplication::instance() != nullptr) return;
-  static int argc = 1;
-  static char name[] = "zentrella";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
+  if (QApplication::instance() == nullptr) {
+    static int argc = 1;
+    static char name[] = "zentrella";
+    static char* argv[] = {name, nullptr};
+    static QApplication application(argc, argv);
+  }
+  install_japanese_texts();
 }
 
 QMessageBox::Icon box_icon(prompt::Icon icon) {
@@ -105,6 +108,12 @@ class DesktopFrontEnd final : public prompt::FrontEnd {
     ensure_application();
     DateDialogWidget widget(dialog);
     return widget.exec() == QDialog::Accepted;
+  }
+
+  bool choose_file(prompt::FileChooser& chooser) override {
+    ensure_application();
+    FileChooserWidget widget(chooser);
+    return widget.exec() == QDialog::Accepted && !chooser.chosen().empty();
   }
 
   std::unique_ptr<prompt::WaitWindow> show_wait_form(std::string_view caption, std::string_view label) override {

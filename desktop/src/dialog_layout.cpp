@@ -1,6 +1,9 @@
 #include "dialog_layout.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 #include <QScreen>
 #include <cmath>
 
@@ -42,6 +45,16 @@ QFont dialog_font(const QWidget& widget) {
   QFont font(QString::fromUtf8(kDesignFont));
   font.setPixelSize(scaled(widget, 12));
   return font;
+}
+
+void install_japanese_texts() {
+  static QTranslator* translator = nullptr;
+  if (translator != nullptr || QCoreApplication::instance() == nullptr) return;
+  translator = new QTranslator(QCoreApplication::instance());
+  if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(translator);
+  }
 }
 
 void set_up_dialog(QDialog& dialog, const QString& caption, int width, int height) {

@@ -17,6 +17,9 @@ int scaled(const QWidget& widget, int pixels);
 QRect scaled(const QWidget& widget, const QRect& rect);
 // The design font, 12 pixels high at 96 dpi, scaled.
 QFont dialog_font(const QWidget& widget);
+// Qt's own texts (file dialogs, context menus) in Japanese, as the system's
+// are; once per process, when the translation is installed.
+void install_japanese_texts();
 // Fixed client size, the font and the caption of a dialog.
 void set_up_dialog(QDialog& dialog, const QString& caption, int width, int height);
 

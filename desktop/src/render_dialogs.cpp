@@ -9,6 +9,7 @@
 #include "date_dialog_widget.h"
 #include "desktop/desktop_front_end.h"
 #include "dialog_layout.h"
+#include "file_chooser_widget.h"
 #include "input_dialog_widget.h"
 #include "item_select_widget.h"
 #include "wait_window.h"
@@ -57,6 +58,7 @@ prompt::ItemSelection sample_selection() {
 }  // namespace
 
 std::vector<std::string> render_dialogs(const std::string& folder) {
+  install_japanese_texts();
   QDir().mkpath(QString::fromStdString(folder));
   const QString where = QString::fromStdString(folder);
   std::vector<std::string> written;
@@ -76,6 +78,12 @@ std::vector<std::string> render_dialogs(const std::string& folder) {
   prompt::DateDialog date("締切日", prompt::CalendarTime{2026, 12, 8, 17, 30, 0});
   DateDialogWidget date_widget(date);
   written.push_back(save(date_widget, where, "date-dialog"));
+
+  prompt::FileChooser open("スクリプトを開く", prompt::FileChooser::Mode::open, QDir::homePath().toStdString(),
+                           {{"Ruby スクリプト", {"*.rb"}}, {"すべてのファイル", {"*"}}});
+  FileChooserWidget chooser(open);
+  chooser.resize(scaled(chooser, 560), scaled(chooser, 360));
+  written.push_back(save(chooser, where, "file-chooser"));
 
   WaitWindow wait("スクリプト実行中", "集計.rb");
   written.push_back(save(wait, where, "wait-form"));

@@ -1,6 +1,8 @@
 #include "platform/prompt_dialogs.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace platform::prompt {
 namespace {
@@ -192,6 +194,28 @@ bool DateDialog::set_time_of_day(int hour, int minute, int second) {
 bool DateDialog::set(const CalendarTime& time) {
   if (!is_valid(time)) return false;
   value_ = time;
+  return true;
+}
+
+FileChooser::FileChooser(std::string caption, Mode mode, std::string folder, std::vector<FileFilter> filters)
+    : caption_(std::move(caption)), mode_(mode), folder_(std::move(folder)), filters_(std::move(filters)) {}
+
+bool FileChooser::choose(std::string_view path) {
+  namespace fs = std::filesystem;
+  if (path.empty()) return false;
+  fs::path file(path);
+  if (file.is_relative()) file = fs::path(folder_) / file;
+  std::error_code error;
+  const fs::file_status status = fs::status(file, error);
+  if (mode_ == Mode::open) {
+    if (!fs::exists(status) || fs::is_directory(status)) return false;
+  } else {
+    const fs::path parent = file.parent_path();
+    if (fs::is_directory(status) || !file.has_filename() || !fs::is_directory(parent.empty() ? "." : parent, error)) {
+      return false;
+    }
+  }
+  chosen_ = file.lexically_normal().string();
   return true;
 }
 

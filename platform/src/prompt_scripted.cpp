@@ -102,6 +102,13 @@ class ScriptedFrontEnd final : public FrontEnd {
     });
   }
 
+  bool choose_file(FileChooser& chooser) override {
+    const char* what = chooser.mode() == FileChooser::Mode::open ? "open file: " : "save file: ";
+    return answer_dialog(chooser.caption(), what + chooser.folder(),
+                         [&](const std::string& path) { return chooser.choose(path); },
+                         [&] { return !chooser.chosen().empty(); });
+  }
+
  private:
   // The next answer line; fails loudly when none is left.
   std::string next_line(std::string_view caption, std::string_view text) {

@@ -115,6 +115,19 @@ class TerminalFrontEnd final : public FrontEnd {
     }
   }
 
+  // A path, relative ones from the chooser's folder; asked again until the
+  // mode can take it.
+  bool choose_file(FileChooser& chooser) override {
+    const bool open = chooser.mode() == FileChooser::Mode::open;
+    say(chooser.caption() + (open ? "\nfile to open" : "\nfile to save") + " (from " + chooser.folder() + "):\n");
+    for (;;) {
+      std::optional<std::string> line = ask("> ");
+      if (!line) return false;
+      if (chooser.choose(*line)) return true;
+      if (!line->empty()) say((open ? "no such file: " : "cannot save as: ") + *line + "\n");
+    }
+  }
+
   // A date typed as YYYY-MM-DD [HH:MM[:SS]], "-" for no date, an empty line
   // keeps the date shown.
   bool choose_date(DateDialog& dialog) override {

@@ -6,6 +6,8 @@
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -18,6 +20,7 @@
 
 #include "date_dialog_widget.h"
 #include "dialog_layout.h"
+#include "file_chooser_widget.h"
 #include "input_dialog_widget.h"
 #include "item_select_widget.h"
 #include "wait_window.h"
@@ -227,6 +230,26 @@ TEST(DesktopFrontEnd, AMessageBoxAnswersWithTheButtonPressedOrWhatChangesNothing
   prompt::AskerWatch watch([](void* flag) { return *static_cast<bool*>(flag); }, &gone);
   EXPECT_EQ(front->message_box("止めますか?", "確認", prompt::Buttons::yes_no, prompt::Icon::warning),
             prompt::Answer::no);
+}
+
+TEST(FileChooserWidget, ATypedNameIsTakenOnlyWhenTheModeCanUseIt) {
+  const QString folder = QDir::temp().filePath(QString("ztl-desktop-%1").arg(QCoreApplication::applicationPid()));
+  QDir().mkpath(folder);
+  prompt::FileChooser chooser("保存", prompt::FileChooser::Mode::save, folder.toStdString(),
+                              {{"テキスト", {"*.txt"}}});
+  FileChooserWidget widget(chooser);
+  show_active(widget);
+  auto* name = child<QLineEdit>(widget, "fileNameEdit");
+  name->setFocus();
+  type("nowhere/out.txt");
+  press(Qt::Key_Return);
+  EXPECT_TRUE(widget.isVisible()) << "a name in a folder that does not exist was taken";
+  name->clear();
+  type("out.txt");
+  press(Qt::Key_Return);
+  EXPECT_EQ(widget.result(), QDialog::Accepted);
+  EXPECT_EQ(chooser.chosen(), QDir(folder).filePath("out.txt").toStdString());
+  QDir(folder).removeRecursively();
 }
 
 // The asker of a dialog ends while it is open: the dialog closes as cancelled.

@@ -24,6 +24,7 @@ class RecordingFrontEnd final : public prompt::FrontEnd {
     return prompt::Answer::cancel;
   }
   bool input_dialog(prompt::InputDialog&) override { return false; }
+  bool choose_file(prompt::FileChooser&) override { return false; }
   bool select_item(prompt::ItemSelection& dialog) override {
     caption = dialog.caption();
     shown_paths.clear();
@@ -96,6 +97,7 @@ TEST_F(HostDialogsTest, TheStartItemIsSelectedAndAStaleOneIsNot) {
       return prompt::Answer::cancel;
     }
     bool input_dialog(prompt::InputDialog&) override { return false; }
+    bool choose_file(prompt::FileChooser&) override { return false; }
     bool select_item(prompt::ItemSelection& dialog) override {
       selected = dialog.selected();
       return true;  // OK on the selection as it opened
@@ -157,6 +159,7 @@ TEST_F(HostDialogsTest, TheWaitFormsCancelButtonCallsTheCancelCallback) {
     }
     bool input_dialog(prompt::InputDialog&) override { return false; }
     bool select_item(prompt::ItemSelection&) override { return false; }
+    bool choose_file(prompt::FileChooser&) override { return false; }
     bool choose_date(prompt::DateDialog&) override { return false; }
     std::unique_ptr<prompt::WaitWindow> show_wait_form(std::string_view caption, std::string_view label) override {
       labels->emplace_back(std::string(caption) + ":" + std::string(label));

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <functional>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -94,6 +95,26 @@ TEST(DateDialog, ADayPickedOnAnEmptyDateStartsAtMidnightAndKeepsTheTimeOtherwise
   EXPECT_FALSE(dialog.value());
 }
 
+TEST(FileChooser, OpenTakesAnExistingFileAndSaveANameInAFolderThatExists) {
+  ScratchFolder folder;
+  test::write_text(folder / "a.rb", "p 1\n");
+  ::mkdir((folder / "sub").c_str(), 0700);
+  FileChooser open("開く", FileChooser::Mode::open, folder.path());
+  EXPECT_FALSE(open.choose("missing.rb"));
+  EXPECT_FALSE(open.choose("sub"));
+  EXPECT_FALSE(open.choose(""));
+  EXPECT_EQ(open.chosen(), "");
+  EXPECT_TRUE(open.choose("sub/../a.rb"));
+  EXPECT_EQ(open.chosen(), folder / "a.rb");
+  FileChooser save("保存", FileChooser::Mode::save, folder.path());
+  EXPECT_TRUE(save.choose("new.txt"));
+  EXPECT_EQ(save.chosen(), folder / "new.txt");
+  EXPECT_TRUE(save.choose(folder / "a.rb")) << "an existing file may be replaced";
+  EXPECT_FALSE(save.choose("sub"));
+  EXPECT_FALSE(save.choose("nowhere/new.txt"));
+  EXPECT_EQ(save.chosen(), folder / "a.rb");
+}
+
 class ScriptedDialogs : public ::testing::Test {
  protected:
   ScratchFolder folder;
@@ -135,6 +156,20 @@ TEST_F(ScriptedDialogs, AnAnswerTheDialogCannotTakeFailsLoudly) {
             std::string::npos) << said;
   EXPECT_TRUE(front->choose_date(date));
   EXPECT_EQ(date.value(), (CalendarTime{2024, 2, 29, 12, 0, 0}));
+}
+
+TEST_F(ScriptedDialogs, AFileChooserTakesAPathAndRefusesOneItCannotUse) {
+  test::write_text(answers, "ok=" + (folder / "answers") + "\nok=none.txt\nok\ncancel\n");
+  auto front = make_scripted_front_end(answers);
+  FileChooser open("開く", FileChooser::Mode::open, folder.path());
+  EXPECT_TRUE(front->choose_file(open));
+  EXPECT_EQ(open.chosen(), answers);
+  FileChooser other("開く", FileChooser::Mode::open, folder.path());
+  ::testing::internal::CaptureStderr();
+  EXPECT_THROW(front->choose_file(other), UnexpectedPrompt) << "no such file";
+  EXPECT_THROW(front->choose_file(other), UnexpectedPrompt) << "ok with nothing chosen";
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(front->choose_file(other));
 }
 
 // A dialog asked on a terminal that nobody answers, in a child whose

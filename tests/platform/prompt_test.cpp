@@ -85,6 +85,7 @@ class FixedAnswer final : public FrontEnd {
   }
   bool input_dialog(InputDialog&) override { return answer_ == Answer::ok; }
   bool select_item(ItemSelection&) override { return answer_ == Answer::ok; }
+  bool choose_file(FileChooser&) override { return answer_ == Answer::ok; }
   bool choose_date(DateDialog&) override { return answer_ == Answer::ok; }
 
  private:

@@ -1,5 +1,5 @@
 // Every user prompt (message box, question, the host's item selection and date
-// dialogs, the plug-in's input dialog) goes through one interface with three
+// dialogs, the plug-in's input dialog, the open and save file choosers) goes through one interface with three
 // front ends: the desktop (Qt, a library of its own that installs itself), the
 // terminal when the process runs in one, and scripted answers for tests and
 // unattended runs. Texts are UTF-8.
@@ -8,7 +8,7 @@
 // ("ok", "cancel", "yes", "no"); each prompt takes the next line. A dialog
 // takes "ok" (confirmed as it opened), "ok=VALUE" (the field set to VALUE
 // first: the text typed, the item's title path, the date as "YYYY-MM-DD
-// HH:MM[:SS]" or nothing for no date) or "cancel". Every scripted prompt is
+// HH:MM[:SS]" or nothing for no date, the file's path) or "cancel". Every scripted prompt is
 // appended to the file ZTL_PROMPT_LOG names (if set) as
 // "<caption>\t<text>\t<answer>". A prompt with no answer left, or with an answer
 // its dialog cannot take, fails loudly: its text goes to stderr and it throws
@@ -55,6 +55,7 @@ class FrontEnd {
   virtual bool input_dialog(InputDialog& dialog) = 0;
   virtual bool select_item(ItemSelection& dialog) = 0;
   virtual bool choose_date(DateDialog& dialog) = 0;
+  virtual bool choose_file(FileChooser& chooser) = 0;
   // The wait form shown while a long task runs, closed when the result goes.
   // Null when the front end has no window for it: the terminal's is the
   // host's status line, and scripted runs show none.

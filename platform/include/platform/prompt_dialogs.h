@@ -111,4 +111,37 @@ class DateDialog {
   std::optional<CalendarTime> value_;
 };
 
+// One entry of a file chooser's filter list: "Ruby スクリプト" and {"*.rb"}.
+struct FileFilter {
+  std::string name;
+  std::vector<std::string> patterns;
+};
+
+// The common open and save dialogs: a file to open, or a name to save under.
+class FileChooser {
+ public:
+  enum class Mode { open, save };
+
+  FileChooser(std::string caption, Mode mode, std::string folder, std::vector<FileFilter> filters = {});
+
+  const std::string& caption() const noexcept { return caption_; }
+  Mode mode() const noexcept { return mode_; }
+  // Where the chooser opens, and what a relative path is taken from.
+  const std::string& folder() const noexcept { return folder_; }
+  const std::vector<FileFilter>& filters() const noexcept { return filters_; }
+  // False (nothing chosen) for a path the mode cannot take: opening needs a
+  // file that exists and is not a folder; saving a name that is not a folder,
+  // in a folder that exists.
+  bool choose(std::string_view path);
+  // The chosen file's path; "" until one is chosen.
+  const std::string& chosen() const noexcept { return chosen_; }
+
+ private:
+  std::string caption_;
+  Mode mode_;
+  std::string folder_;
+  std::vector<FileFilter> filters_;
+  std::string chosen_;
+};
+
 }  // namespace platform::prompt

@@ -47,6 +47,7 @@ class AnsweringFrontEnd final : public prompt::FrontEnd {
     if (answer && !answer->empty()) dialog.select(dialog.find_path(*answer)->handle);
     return answer.has_value();
   }
+  bool choose_file(prompt::FileChooser&) override { return false; }
   bool choose_date(prompt::DateDialog& dialog) override {
     captions.push_back(dialog.caption());
     shown.push_back(dialog.value() ? prompt::format_calendar_time(*dialog.value()) : "none");
