@@ -33,12 +33,16 @@ class DialogsTest < E2E::Case
   end
 
   # false, nil, 0 send 0, 1, 1: the first flag off leaves the special
-  # projects out, so a start item there is not selected.
+  # projects out, so a start item there is not selected; the third on offers
+  # tasks, so a task is.
   def test_flags_false_nil_0_leave_the_special_projects_out
-    answers("cancel", "cancel")
-    run_items_script("[disp_item_select(false, nil, 0, ztl_scrap_project), " \
-                     "disp_item_select(true, nil, 0, ztl_scrap_project)]")
-    assert_equal ["item selection: ", "item selection: スクラップ"], prompt_texts
+    answers("cancel", "cancel", "cancel")
+    run_items_script(<<~RUBY)
+      milk = ztl_projects.find { |p| p.title == "家" }.first_child.first_child
+      [disp_item_select(false, nil, 0, milk), disp_item_select(false, nil, 0, ztl_scrap_project),
+       disp_item_select(true, nil, 0, ztl_scrap_project)]
+    RUBY
+    assert_equal ["item selection: 家/買い物/牛乳", "item selection: ", "item selection: スクラップ"], prompt_texts
   end
 
   def test_a_project_is_not_chosen_when_the_second_flag_is_off

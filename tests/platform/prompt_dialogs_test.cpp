@@ -193,8 +193,8 @@ TEST(TerminalDialogs, ANumberPicksAChoiceAndAPathPicksAnItem) {
   ScopedVariable no_answers(kAnswersVariable, std::nullopt);
   ScratchFolder folder;
   const std::string shown = folder / "stderr";
-  const int code = RunOnPseudoTerminal(shown, [](int master) {
-    const std::string typed = "2\nnothing/here\n家/買い物/牛乳\n2024-05-01 10:30\n";
+  const int code = RunOnPseudoTerminal(shown, [&folder](int master) {
+    const std::string typed = "2\nnothing/here\n家/買い物/牛乳\n2024-05-01 10:30\nmissing.rb\nstderr\n";
     if (::write(master, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) return 12;
     auto front = make_terminal_front_end();
     InputDialog input;
@@ -204,11 +204,14 @@ TEST(TerminalDialogs, ANumberPicksAChoiceAndAPathPicksAnItem) {
     if (!front->select_item(selection) || selection.selected() != 3) return 4;
     DateDialog date("日付", std::nullopt);
     if (!front->choose_date(date) || date.value() != CalendarTime{2024, 5, 1, 10, 30, 0}) return 5;
+    FileChooser chooser("開く", FileChooser::Mode::open, folder.path());
+    if (!front->choose_file(chooser) || chooser.chosen() != folder / "stderr") return 6;
     return 0;
   });
   EXPECT_EQ(code, 0) << test::file_text(shown);
   EXPECT_NE(test::file_text(shown).find("  2) beta"), std::string::npos);
   EXPECT_NE(test::file_text(shown).find("no such item: nothing/here"), std::string::npos);
+  EXPECT_NE(test::file_text(shown).find("no such file: missing.rb"), std::string::npos);
 }
 
 TEST(TerminalDialogs, ADialogWhoseAskerEndedClosesAsCancelled) {
