@@ -16,7 +16,6 @@
 namespace {
 
 namespace prompt = platform::prompt;
-using platform::codepage::CodePage;
 using request_test::Text;
 using request_test::W;
 
@@ -143,15 +142,6 @@ TEST_F(DialogRequestTest, InputDialogRepliesTheTextOnOkAndNothingOnCancel) {
   EXPECT_EQ(RequestText(ZTL_REQ_DISP_INPUT_DIALOG, 0, Texts({"", "", "", "a\nb"})), std::string("typed\0", 6));
   EXPECT_EQ(front->captions, (std::vector<std::string>{"題", "Script Link", "Script Link", "Script Link"}));
   EXPECT_EQ(front->shown, (std::vector<std::string>{"名前:beta|alpha|beta", ":x", ":", ":|a|b"}));
-}
-
-TEST_F(DialogRequestTest, InputDialogTextsCrossTheCodePage) {
-  platform::codepage::set_current(CodePage::cp932);
-  Answer({"表示"});
-  const std::string caption = platform::codepage::from_utf8("題名");
-  EXPECT_EQ(RequestText(ZTL_REQ_DISP_INPUT_DIALOG, 0, Texts({caption, "", "", ""})),
-            platform::codepage::from_utf8("表示") + std::string(1, '\0'));
-  EXPECT_EQ(front->captions, std::vector<std::string>{"題名"});
 }
 
 }  // namespace
