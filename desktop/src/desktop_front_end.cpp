@@ -18,11 +18,6 @@ namespace {
 
 namespace prompt = platform::prompt;
 
-bool set(const char* variable) {
-  const char* value = std::getenv(variable);
-  return value != nullptr && *value != '\0';
-}
-
 // The process's application object, made on the first prompt when the
 // process has none (the host runs no event loop of its own).
 void ensure_application() {
@@ -123,8 +118,6 @@ class DesktopFrontEnd final : public prompt::FrontEnd {
 };
 
 }  // namespace
-
-bool display_reachable() { return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM"); }
 
 std::unique_ptr<prompt::FrontEnd> make_desktop_front_end() { return std::make_unique<DesktopFrontEnd>(); }
 

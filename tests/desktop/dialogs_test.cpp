@@ -14,6 +14,9 @@
 #include <QTimeEdit>
 #include <QTreeWidget>
 #include <cstdlib>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <desktop/desktop_front_end.h>
 #include <platform/prompt.h>
@@ -250,6 +253,49 @@ TEST(FileChooserWidget, ATypedNameIsTakenOnlyWhenTheModeCanUseIt) {
   EXPECT_EQ(widget.result(), QDialog::Accepted);
   EXPECT_EQ(chooser.chosen(), QDir(folder).filePath("out.txt").toStdString());
   QDir(folder).removeRecursively();
+}
+
+// Sets a variable (or unsets it for nullptr) for the scope, then puts it back.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? setenv(name, value, 1) : unsetenv(name);
+  }
+  ~ScopedVariable() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(DisplayReachable, OnlyADisplayThatAnswersCounts) {
+  const QString runtime = QDir::temp().filePath(QString("ztl-display-%1").arg(QCoreApplication::applicationPid()));
+  QDir().mkpath(runtime);
+  ScopedVariable platform("QT_QPA_PLATFORM", nullptr);
+  ScopedVariable runtime_dir("XDG_RUNTIME_DIR", runtime.toUtf8().constData());
+  ScopedVariable wayland("WAYLAND_DISPLAY", "wayland-test");
+  ScopedVariable x("DISPLAY", ":9917");
+  EXPECT_FALSE(display_reachable()) << "names without a server";
+  {
+    ScopedVariable remote("DISPLAY", "localhost:9917");
+    EXPECT_FALSE(display_reachable());
+  }
+  const int server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string path = (runtime + "/wayland-test").toStdString();
+  path.copy(address.sun_path, sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(server, 1), 0);
+  EXPECT_TRUE(display_reachable()) << "a Wayland server that answers";
+  ::close(server);
+  {
+    ScopedVariable chosen("QT_QPA_PLATFORM", "offscreen");
+    ScopedVariable none("WAYLAND_DISPLAY", nullptr);
+    EXPECT_TRUE(display_reachable()) << "a Qt platform chosen explicitly";
+  }
+  QDir(runtime).removeRecursively();
 }
 
 // The asker of a dialog ends while it is open: the dialog closes as cancelled.

@@ -13,8 +13,9 @@
 
 namespace desktop {
 
-// Whether a display is there to show windows on: an X or Wayland display
-// named in the environment, or a Qt platform chosen explicitly.
+// Whether a display is there to show windows on: the X or Wayland display
+// the environment names answers a connect, or a Qt platform is chosen
+// explicitly (QT_QPA_PLATFORM).
 bool display_reachable();
 
 std::unique_ptr<platform::prompt::FrontEnd> make_desktop_front_end();

@@ -93,8 +93,13 @@ void choose_front_end(const Options& options) {
   const char* answers = std::getenv(platform::prompt::kAnswersVariable);
   if (answers != nullptr && *answers != '\0') return;
 #ifdef ZTL_HAVE_DESKTOP
-  const bool desktop = options.ui ? *options.ui == "desktop" : desktop::display_reachable();
-  if (desktop) platform::prompt::set_front_end(desktop::make_desktop_front_end());
+  const bool reachable = desktop::display_reachable();
+  if (options.ui == "desktop" && !reachable) {
+    throw std::runtime_error("--ui desktop: no display answers (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM)");
+  }
+  if (options.ui ? *options.ui == "desktop" : reachable) {
+    platform::prompt::set_front_end(desktop::make_desktop_front_end());
+  }
 #else
   if (options.ui == "desktop") throw UsageError("this host was built without the desktop front end (Qt 6)");
 #endif
