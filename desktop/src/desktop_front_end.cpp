@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <cstdlib>
 
 #include "date_dialog_widget.h"
@@ -28,6 +29,16 @@ void ensure_application() {
     static QApplication application(argc, argv);
   }
   install_japanese_texts();
+}
+
+// Shows the dialog modally, brought to the top and active once shown, so the
+// user's typing goes to it even when another program had the focus.
+int run_modal(QDialog& dialog) {
+  QTimer::singleShot(0, &dialog, [&dialog] {
+    dialog.raise();
+    dialog.activateWindow();
+  });
+  return dialog.exec();
 }
 
 QMessageBox::Icon box_icon(prompt::Icon icon) {
@@ -80,7 +91,7 @@ class DesktopFrontEnd final : public prompt::FrontEnd {
     // Escape and the close box give the answer that changes nothing.
     box.setEscapeButton(answers.back().first);
     new AbandonWatch(box);
-    box.exec();
+    run_modal(box);
     for (const auto& [button, answer] : answers) {
       if (box.clickedButton() == button) return answer;
     }
@@ -90,25 +101,25 @@ class DesktopFrontEnd final : public prompt::FrontEnd {
   bool input_dialog(prompt::InputDialog& dialog) override {
     ensure_application();
     InputDialogWidget widget(dialog);
-    return widget.exec() == QDialog::Accepted;
+    return run_modal(widget) == QDialog::Accepted;
   }
 
   bool select_item(prompt::ItemSelection& selection) override {
     ensure_application();
     ItemSelectWidget widget(selection);
-    return widget.exec() == QDialog::Accepted && selection.can_confirm();
+    return run_modal(widget) == QDialog::Accepted && selection.can_confirm();
   }
 
   bool choose_date(prompt::DateDialog& dialog) override {
     ensure_application();
     DateDialogWidget widget(dialog);
-    return widget.exec() == QDialog::Accepted;
+    return run_modal(widget) == QDialog::Accepted;
   }
 
   bool choose_file(prompt::FileChooser& chooser) override {
     ensure_application();
     FileChooserWidget widget(chooser);
-    return widget.exec() == QDialog::Accepted && !chooser.chosen().empty();
+    return run_modal(widget) == QDialog::Accepted && !chooser.chosen().empty();
   }
 
   std::unique_ptr<prompt::WaitWindow> show_wait_form(std::string_view caption, std::string_view label) override {

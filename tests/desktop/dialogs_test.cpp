@@ -35,6 +35,7 @@ namespace prompt = platform::prompt;
 
 void show_active(QWidget& widget) {
   widget.show();
+  widget.activateWindow();  // without a window manager (Xvfb) nobody else does
   ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
 }
 
