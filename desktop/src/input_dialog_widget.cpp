@@ -1,6 +1,7 @@
 #include "input_dialog_widget.h"
 
 #include <QEvent>
+#include <algorithm>
 #include <QLineEdit>
 
 #include "dialog_layout.h"
