@@ -92,14 +92,16 @@ std::string default_project(const std::string& user_folder) {
 void choose_front_end(const Options& options) {
   const char* answers = std::getenv(platform::prompt::kAnswersVariable);
   if (answers != nullptr && *answers != '\0') return;
+  if (options.ui == "terminal") return;
 #ifdef ZTL_HAVE_DESKTOP
-  const bool reachable = desktop::display_reachable();
-  if (options.ui == "desktop" && !reachable) {
-    throw std::runtime_error("--ui desktop: no display answers (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM)");
+  // Looked at only when the desktop may be wanted: a remote display can take a second to answer.
+  if (!desktop::display_reachable()) {
+    if (options.ui == "desktop") {
+      throw std::runtime_error("--ui desktop: no display answers (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM)");
+    }
+    return;
   }
-  if (options.ui ? *options.ui == "desktop" : reachable) {
-    platform::prompt::set_front_end(desktop::make_desktop_front_end());
-  }
+  platform::prompt::set_front_end(desktop::make_desktop_front_end());
 #else
   if (options.ui == "desktop") throw UsageError("this host was built without the desktop front end (Qt 6)");
 #endif
