@@ -5,6 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev nlohmann-json3-dev
+  xvfb xauth fonts-ipafont-gothic qt6-translations-l10n
   ruby ruby-dev ruby-minitest
 )
 missing=()

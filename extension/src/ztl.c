@@ -50,7 +50,7 @@ RUBY_FUNC_EXPORTED void Init_ztl(void) {
   init_channel();
   ztl_init_conversions();
   ztl_init_module_functions();
-  /* The dialog functions join the module functions here. */
+  ztl_init_dialogs();
   init_classes();
   ztl_init_item();
   ztl_init_item_documents();

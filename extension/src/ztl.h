@@ -20,6 +20,7 @@ extern VALUE ztl_cEdit;
  * the order in which the module is registered. */
 void ztl_init_conversions(void);
 void ztl_init_module_functions(void); /* module_functions.c */
+void ztl_init_dialogs(void);         /* dialogs.c: disp_item_select, disp_date_dialog, disp_input_dialog */
 void ztl_init_item(void);             /* item.c: ZtlItem */
 void ztl_init_project_option(void);   /* project_option.c: ZtlProjectOption */
 

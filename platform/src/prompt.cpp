@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/stop_request.h"
+
 namespace platform::prompt {
 namespace {
 
@@ -20,6 +22,10 @@ struct FrontEnds {
 };
 
 std::atomic<std::size_t> g_error_boxes{0};
+
+// Prompts are shown on the thread that asks, so the watch is that thread's.
+thread_local bool (*t_asker_gone)(void*) = nullptr;
+thread_local void* t_asker_context = nullptr;
 
 FrontEnds& front_ends() {
   static FrontEnds ends;
@@ -46,6 +52,22 @@ FrontEnd& front_end() {
   ends.automatic = answers ? make_scripted_front_end(*answers) : make_terminal_front_end();
   ends.automatic_answers = answers;
   return *ends.automatic;
+}
+
+AskerWatch::AskerWatch(bool (*gone)(void*), void* context) noexcept
+    : previous_gone_(t_asker_gone), previous_context_(t_asker_context) {
+  t_asker_gone = gone;
+  t_asker_context = context;
+}
+
+AskerWatch::~AskerWatch() {
+  t_asker_gone = previous_gone_;
+  t_asker_context = previous_context_;
+}
+
+bool abandoned() noexcept {
+  if (stop_request::raised()) return true;
+  return t_asker_gone != nullptr && t_asker_gone(t_asker_context);
 }
 
 std::size_t error_boxes_asked() noexcept { return g_error_boxes.load(); }

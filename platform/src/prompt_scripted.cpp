@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "append_line.h"
@@ -38,6 +39,29 @@ std::vector<std::string> answer_lines(const std::string& text) {
   return lines;
 }
 
+// A dialog's answer: "cancel", "ok", or "ok=VALUE" (VALUE taken as written).
+struct DialogAnswer {
+  bool confirmed = false;
+  std::optional<std::string> value;
+};
+
+std::optional<DialogAnswer> parse_dialog_answer(const std::string& line) {
+  std::string_view text = line;
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.remove_suffix(1);
+  const std::size_t start = text.find_first_not_of(" \t");
+  text.remove_prefix(start == std::string_view::npos ? text.size() : start);
+  if (text.substr(0, 3) == "ok=") return DialogAnswer{true, std::string(text.substr(3))};
+  const std::optional<Answer> word = detail::parse_answer(text);
+  if (word == Answer::ok) return DialogAnswer{true, std::nullopt};
+  if (word == Answer::cancel) return DialogAnswer{false, std::nullopt};
+  return std::nullopt;
+}
+
+std::string answer_text(const DialogAnswer& answer) {
+  if (!answer.confirmed) return "cancel";
+  return answer.value ? "ok=" + *answer.value : "ok";
+}
+
 class ScriptedFrontEnd final : public FrontEnd {
  public:
   explicit ScriptedFrontEnd(std::string answers_file) : answers_file_(std::move(answers_file)) {}
@@ -45,20 +69,77 @@ class ScriptedFrontEnd final : public FrontEnd {
   Answer message_box(std::string_view text, std::string_view caption, Buttons buttons,
                      Icon) override {
     std::lock_guard lock(mutex_);
-    load_once();
-    if (next_ >= answers_.size()) {
-      log(caption, text, "unexpected");
-      std::string shown = one_line(text);
-      std::fprintf(stderr, "unexpected prompt (no scripted answer left): %s: %s\n",
-                   one_line(caption).c_str(), shown.c_str());
-      throw UnexpectedPrompt(std::string(text));
-    }
-    Answer answer = detail::fit_answer(detail::parse_answer(answers_[next_++]), buttons);
+    Answer answer = detail::fit_answer(detail::parse_answer(next_line(caption, text)), buttons);
     log(caption, text, detail::answer_word(answer));
     return answer;
   }
 
+  bool input_dialog(InputDialog& dialog) override {
+    return answer_dialog(dialog.caption, "input: " + dialog.prompt, [&](const std::string& value) {
+      dialog.set_initial_text(value);
+      return true;
+    });
+  }
+
+  bool select_item(ItemSelection& dialog) override {
+    return answer_dialog(dialog.caption(), "item selection: " + dialog.path_of(dialog.selected()),
+                         [&](const std::string& path) {
+                           const ItemNode* node = dialog.find_path(path);
+                           return node != nullptr && dialog.select(node->handle);
+                         },
+                         [&] { return dialog.can_confirm(); });
+  }
+
+  bool choose_date(DateDialog& dialog) override {
+    const std::string shown = dialog.value() ? format_calendar_time(*dialog.value()) : "";
+    return answer_dialog(dialog.caption(), "date: " + shown, [&](const std::string& value) {
+      if (value.empty()) {
+        dialog.clear();
+        return true;
+      }
+      const std::optional<CalendarTime> time = parse_calendar_time(value);
+      return time && dialog.set(*time);
+    });
+  }
+
+  bool choose_file(FileChooser& chooser) override {
+    const char* what = chooser.mode() == FileChooser::Mode::open ? "open file: " : "save file: ";
+    return answer_dialog(chooser.caption(), what + chooser.folder(),
+                         [&](const std::string& path) { return chooser.choose(path); },
+                         [&] { return !chooser.chosen().empty(); });
+  }
+
  private:
+  // The next answer line; fails loudly when none is left.
+  std::string next_line(std::string_view caption, std::string_view text) {
+    load_once();
+    if (next_ >= answers_.size()) fail(caption, text, "no scripted answer left");
+    return answers_[next_++];
+  }
+
+  [[noreturn]] static void fail(std::string_view caption, std::string_view text, const char* why) {
+    log(caption, text, "unexpected");
+    std::fprintf(stderr, "unexpected prompt (%s): %s: %s\n", why, one_line(caption).c_str(),
+                 one_line(text).c_str());
+    throw UnexpectedPrompt(std::string(text));
+  }
+
+  // Applies the answer's value through `set` (false: the dialog cannot take
+  // it) and confirms only what `confirmable` allows.
+  template <typename Set, typename Confirmable = bool (*)()>
+  bool answer_dialog(const std::string& caption, const std::string& text, Set set,
+                     Confirmable confirmable = [] { return true; }) {
+    std::lock_guard lock(mutex_);
+    const std::optional<DialogAnswer> answer = parse_dialog_answer(next_line(caption, text));
+    if (!answer) fail(caption, text, "a dialog takes ok, ok=VALUE or cancel");
+    if (answer->confirmed && answer->value && !set(*answer->value)) {
+      fail(caption, text + " <- " + *answer->value, "the dialog cannot take this value");
+    }
+    if (answer->confirmed && !confirmable()) fail(caption, text, "the dialog cannot be confirmed so");
+    log(caption, text, answer_text(*answer));
+    return answer->confirmed;
+  }
+
   void load_once() {
     if (loaded_) return;
     answers_ = answer_lines(read_whole_file(answers_file_).value_or(""));

@@ -95,6 +95,11 @@ seeds = {
   "edit_counts" => (101..104).map { |code| frames(code, 0, "") }.join + frames(105, 0, word(2) + word(9)),
   "edit_short_payloads" => [86, 88, 93, 95, 97, 98, 99, 105].map { |code| frames(code, 0, "\x01") }.join +
                            frames(91, 0, "") + frames(100, 2, "") + frames(91, 0, "no nul"),
+  # Dialogs: as the extension sends them, then cut short.
+  "dialogs" => frames(106, 0, word(1) + word(0) + word(1) + word(5) + texts("選ぶ") + "\0\0\0") +
+               frames(107, 0, word(86_400) + texts("") + "\0\0\0") + frames(107, 0, word(-1) + texts("日付")) +
+               frames(108, 0, texts("題", "名前", "beta", "alpha\r\nbeta\rgamma\n")),
+  "dialogs_short" => frames(106, 0, word(1) + "\1") + frames(107, 0, "\5") + frames(108, 0, "ab"),
 }
 dir = File.join(__dir__, "corpus")
 Dir.mkdir(dir) unless Dir.exist?(dir)

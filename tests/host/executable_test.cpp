@@ -59,6 +59,9 @@ TEST_F(ExecutableTest, HelpAndUsageErrors) {
   EXPECT_EQ(run("exec twelve").code, 2);
   EXPECT_EQ(run("run").code, 2);
   EXPECT_EQ(run("--project").code, 2);
+  const Outcome ui = run("--ui web version");
+  EXPECT_EQ(ui.code, 2);
+  EXPECT_NE(ui.output.find("--ui takes desktop or terminal"), std::string::npos) << ui.output;
 }
 
 TEST_F(ExecutableTest, MalformedProjectEndsTheHostAndStaysAsItWas) {

@@ -83,6 +83,10 @@ class FixedAnswer final : public FrontEnd {
   Answer message_box(std::string_view, std::string_view, Buttons, Icon) override {
     return answer_;
   }
+  bool input_dialog(InputDialog&) override { return answer_ == Answer::ok; }
+  bool select_item(ItemSelection&) override { return answer_ == Answer::ok; }
+  bool choose_file(FileChooser&) override { return answer_ == Answer::ok; }
+  bool choose_date(DateDialog&) override { return answer_ == Answer::ok; }
 
  private:
   Answer answer_;

@@ -63,7 +63,7 @@ extern "C" void ZTLPlugin_SetCalendarDate(const double* date_time) {
 extern "C" ZtlBool ZTLPlugin_DateDialogExecute(const char* caption, double* date_time) {
   return guarded<ZtlBool>("DateDialogExecute", ZTL_FALSE, [&] {
     if (date_time == nullptr) return ZTL_FALSE;
-    const std::optional<double> chosen = host_dialogs().choose_date(caption != nullptr ? caption : "", *date_time);
+    const std::optional<double> chosen = choose_date(caption != nullptr ? caption : "", *date_time);
     if (!chosen) return ZTL_FALSE;
     *date_time = *chosen;
     return ZTL_TRUE;

@@ -108,7 +108,7 @@ extern "C" void ZTLPlugin_ShowMsgToStatusBar(const char* text) {
 extern "C" ZtlHandle ZTLPlugin_SelectItemFormShow(const char* caption, ZtlHandle start, int32_t flag1,
                                                   int32_t flag2, int32_t flag3) {
   return guarded<ZtlHandle>("SelectItemFormShow", 0, [&] {
-    const Handle chosen = host_dialogs().select_item(text_or_empty(caption), start, flag1 != 0, flag2 != 0, flag3 != 0);
+    const Handle chosen = select_item(text_or_empty(caption), start, {flag1 != 0, flag2 != 0, flag3 != 0});
     return s().store().item(chosen) != nullptr ? chosen : 0;
   });
 }

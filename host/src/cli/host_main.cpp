@@ -21,6 +21,9 @@
 #include <platform/paths.h>
 #include <platform/process.h>
 #include <platform/prompt.h>
+#ifdef ZTL_HAVE_DESKTOP
+#include <desktop/desktop_front_end.h>
+#endif
 
 #include <ztl/channel.h>
 
@@ -83,6 +86,25 @@ std::string default_project(const std::string& user_folder) {
     save_projects(path, {inbox});
   }
   return path;
+}
+
+// Scripted answers, when asked for, come before any front end of the user's.
+void choose_front_end(const Options& options) {
+  const char* answers = std::getenv(platform::prompt::kAnswersVariable);
+  if (answers != nullptr && *answers != '\0') return;
+  if (options.ui == "terminal") return;
+#ifdef ZTL_HAVE_DESKTOP
+  // Looked at only when the desktop may be wanted: a remote display can take a second to answer.
+  if (!desktop::display_reachable()) {
+    if (options.ui == "desktop") {
+      throw std::runtime_error("--ui desktop: no display answers (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM)");
+    }
+    return;
+  }
+  platform::prompt::set_front_end(desktop::make_desktop_front_end());
+#else
+  if (options.ui == "desktop") throw UsageError("this host was built without the desktop front end (Qt 6)");
+#endif
 }
 
 void set_up_session(const Options& options) {
@@ -275,6 +297,7 @@ int host_main(int argc, char** argv) {
   // their name is used again.
   platform::remove_orphaned_objects();
   try {
+    choose_front_end(options);
     set_up_session(options);
     const std::size_t error_boxes = platform::prompt::error_boxes_asked();
     const int code = command_exit_code(run_command(options), error_boxes);

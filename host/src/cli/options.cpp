@@ -87,6 +87,11 @@ Options parse_options(const std::vector<std::string>& arguments) {
       if (*options.codepage != "utf-8" && *options.codepage != "932") {
         throw UsageError("--codepage takes utf-8 or 932, not \"" + *options.codepage + "\"");
       }
+    } else if (arg == "--ui") {
+      options.ui = cursor.value_for(arg);
+      if (*options.ui != "desktop" && *options.ui != "terminal") {
+        throw UsageError("--ui takes desktop or terminal, not \"" + *options.ui + "\"");
+      }
     } else if (arg == "--no-station") {
       options.no_station = true;
     } else if (arg.rfind("-", 0) == 0) {
@@ -110,6 +115,9 @@ const char* usage_text() {
          "  --plugin PATH       the plug-in to load (default: Scriptlink.so beside zentrella)\n"
          "  --codepage CP       utf-8 or 932: the code page of host texts\n"
          "  --no-station        do not serve scripts started outside the host\n"
+         "  --ui desktop|terminal  where prompts and dialogs are shown (default: the desktop\n"
+         "                      when a display is reachable, else the terminal; scripted\n"
+         "                      answers whenever ZTL_PROMPT_ANSWERS is set)\n"
          "  --help              show this text\n"
          "\n"
          "Commands:\n"

@@ -1,7 +1,7 @@
 #include "model/host_dialogs.h"
 
-#include <cstdlib>
-#include <fstream>
+#include <platform/codepage.h>
+#include <platform/prompt.h>
 
 #include "model/date_scale.h"
 #include "model/session.h"
@@ -10,83 +10,61 @@ namespace zentrella {
 
 namespace {
 
-std::vector<std::string> split_path(const std::string& path) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    const std::size_t slash = path.find('/', start);
-    const std::size_t end = slash == std::string::npos ? path.size() : slash;
-    parts.push_back(path.substr(start, end - start));
-    start = end + 1;
+namespace prompt = platform::prompt;
+
+prompt::ItemNode node_of(const Store& store, Handle handle, ItemSelectFlags flags) {
+  const auto* item = store.item(handle);
+  prompt::ItemNode node;
+  node.handle = handle;
+  node.title = platform::codepage::to_utf8(item->fields.title);
+  node.choosable = item->fields.kind != ItemKind::project || flags.projects_choosable;
+  for (Handle child : item->children) {
+    if (!flags.tasks_offered && store.item(child)->fields.kind == ItemKind::task) continue;
+    node.children.push_back(node_of(store, child, flags));
   }
-  return parts;
+  return node;
 }
 
-Handle child_titled(const std::vector<Handle>& candidates, const std::string& title) {
-  for (Handle h : candidates) {
-    if (session().store().item(h)->fields.title == title) return h;
-  }
-  return 0;
+std::optional<prompt::CalendarTime> calendar_time(double date_time) {
+  if (date_time == 0.0 || !is_on_scale(date_time)) return std::nullopt;
+  const CivilDateTime civil = decode(date_time);
+  return prompt::CalendarTime{civil.year, civil.month, civil.day, civil.hour, civil.minute, civil.second};
 }
 
-class ScriptedDialogs : public HostDialogs {
- public:
-  Handle select_item(const std::string&, Handle, bool, bool, bool) override {
-    const std::optional<std::string> answer = next_answer();
-    return answer ? find_item_by_path(*answer) : 0;
-  }
-
-  std::optional<double> choose_date(const std::string&, double) override {
-    const std::optional<std::string> answer = next_answer();
-    return answer ? parse_date_time(*answer) : std::nullopt;
-  }
-
- private:
-  // The lines are read afresh each time, so a test may write the file late.
-  std::optional<std::string> next_answer() {
-    const char* file = std::getenv(kDialogAnswersVariable);
-    if (file == nullptr || *file == '\0') return std::nullopt;
-    std::ifstream in(file);
-    std::string line;
-    for (std::size_t i = 0; std::getline(in, line); ++i) {
-      if (i < used_) continue;
-      ++used_;
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line == "cancel") return std::nullopt;
-      return line;
-    }
-    return std::nullopt;
-  }
-  std::size_t used_ = 0;
-};
-
-std::unique_ptr<HostDialogs>& slot() {
-  static std::unique_ptr<HostDialogs> dialogs;
-  return dialogs;
+std::optional<double> date_time_of(const prompt::CalendarTime& t) {
+  const auto date = encode_date(t.year, t.month, t.day);
+  const auto time = encode_time(t.hour, t.minute, t.second, 0);
+  if (!date || !time) return std::nullopt;
+  return *date < 0 ? *date - *time : *date + *time;  // before the epoch the fraction still counts forward
 }
 
 }  // namespace
 
-HostDialogs& host_dialogs() {
-  if (!slot()) slot() = std::make_unique<ScriptedDialogs>();
-  return *slot();
-}
-
-void set_host_dialogs(std::unique_ptr<HostDialogs> dialogs) { slot() = std::move(dialogs); }
-
-Handle find_item_by_path(const std::string& path) {
+prompt::ItemSelection item_selection(const std::string& caption, Handle start, ItemSelectFlags flags) {
   Session& s = session();
   std::vector<Handle> tops = s.loaded_projects();
-  for (SpecialProject special : {SpecialProject::recycle_bin, SpecialProject::find, SpecialProject::templates,
-                                 SpecialProject::scrap}) {
-    tops.push_back(s.special(special));
+  if (flags.special_projects) {
+    for (SpecialProject special :
+         {SpecialProject::recycle_bin, SpecialProject::find, SpecialProject::templates, SpecialProject::scrap}) {
+      tops.push_back(s.special(special));
+    }
   }
-  Handle at = 0;
-  for (const std::string& title : split_path(path)) {
-    at = child_titled(at == 0 ? tops : s.store().item(at)->children, title);
-    if (at == 0) return 0;
-  }
-  return at;
+  std::vector<prompt::ItemNode> roots;
+  for (Handle top : tops) roots.push_back(node_of(s.store(), top, flags));
+  return prompt::ItemSelection(platform::codepage::to_utf8(caption), std::move(roots), start);
+}
+
+Handle select_item(const std::string& caption, Handle start, ItemSelectFlags flags) {
+  prompt::ItemSelection dialog = item_selection(caption, start, flags);
+  if (!prompt::front_end().select_item(dialog) || !dialog.can_confirm()) return 0;
+  return dialog.selected();
+}
+
+std::optional<double> choose_date(const std::string& caption, double initial) {
+  prompt::DateDialog dialog(platform::codepage::to_utf8(caption), calendar_time(initial));
+  if (!prompt::front_end().choose_date(dialog)) return std::nullopt;
+  if (!dialog.value()) return 0.0;
+  return date_time_of(*dialog.value());
 }
 
 }  // namespace zentrella

@@ -25,25 +25,30 @@ void WaitForm::show(ZtlWaitCancelProc cancel, std::string caption, std::string l
   started_ = std::chrono::steady_clock::now();
   drawn_second_ = -1;
   clear_interrupt();  // a Ctrl-C from before the form does not cancel it
+  window_ = platform::prompt::front_end().show_wait_form(platform::codepage::to_utf8(caption_),
+                                                         platform::codepage::to_utf8(label_));
   draw();
 }
 
 void WaitForm::set_label(std::string label) {
   label_ = std::move(label);
   drawn_second_ = -1;
+  if (window_) window_->set_label(platform::codepage::to_utf8(label_));
   if (shown_) draw();
 }
 
 void WaitForm::close() {
   if (!shown_) return;
   erase();
+  window_.reset();
   shown_ = false;
   cancel_ = nullptr;
 }
 
 void WaitForm::pump() {
   if (!shown_) return;
-  if (interrupt_requested()) {
+  const bool cancel_pressed = window_ && window_->pump();
+  if (interrupt_requested() || cancel_pressed) {
     clear_interrupt();
     if (cancel_ != nullptr) cancel_();
   }
@@ -66,6 +71,7 @@ std::string WaitForm::line() const {
 
 // Redrawn once a second at most, so a busy pump does not flood the terminal.
 void WaitForm::draw() {
+  if (window_) return;  // the window shows the label
   // The clock first: the pump runs for every request, the terminal check is a system call.
   const auto second =
       std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started_).count();

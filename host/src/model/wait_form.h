@@ -1,13 +1,17 @@
-// The wait form shown while a plug-in works: in a terminal, one line on
-// stderr with the label and the time running, refreshed whenever messages
-// are processed and cleared on close; without a terminal, nothing is shown.
-// Ctrl-C while it is shown calls its cancel callback on the main thread.
+// The wait form shown while a plug-in works: on the desktop, a window with
+// the label and a cancel button (from the prompt front end); in a terminal,
+// one line on stderr with the label and the time running, refreshed whenever
+// messages are processed and cleared on close; otherwise nothing is shown.
+// Ctrl-C, or the window's cancel button, while it is shown calls its cancel
+// callback on the main thread.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include <platform/prompt.h>
 #include <zentrella/host_api.h>
 
 namespace zentrella {
@@ -38,6 +42,7 @@ class WaitForm {
   std::chrono::steady_clock::time_point started_;
   std::int64_t drawn_second_ = -1;
   int terminal_ = -1;
+  std::unique_ptr<platform::prompt::WaitWindow> window_;
 };
 
 WaitForm& wait_form();

@@ -1,13 +1,18 @@
-// Every user prompt (message box, question, later dialogs and file choosers)
-// goes through one interface with three front ends: the desktop (Qt), the
+// Every user prompt (message box, question, the host's item selection and date
+// dialogs, the plug-in's input dialog, the open and save file choosers) goes through one interface with three
+// front ends: the desktop (Qt, a library of its own that installs itself), the
 // terminal when the process runs in one, and scripted answers for tests and
 // unattended runs. Texts are UTF-8.
 //
 // Scripted answers: ZTL_PROMPT_ANSWERS names a file with one answer a line
-// ("ok", "cancel", "yes", "no"); each prompt takes the next line. Every scripted
-// prompt is appended to the file ZTL_PROMPT_LOG names (if set) as
-// "<caption>\t<text>\t<answer>". A prompt with no answer left fails loudly: its
-// text goes to stderr and it throws UnexpectedPrompt.
+// ("ok", "cancel", "yes", "no"); each prompt takes the next line. A dialog
+// takes "ok" (confirmed as it opened), "ok=VALUE" (the field set to VALUE
+// first: the text typed, the item's title path, the date as "YYYY-MM-DD
+// HH:MM[:SS]" or nothing for no date, the file's path) or "cancel". Every scripted prompt is
+// appended to the file ZTL_PROMPT_LOG names (if set) as
+// "<caption>\t<text>\t<answer>". A prompt with no answer left, or with an answer
+// its dialog cannot take, fails loudly: its text goes to stderr and it throws
+// UnexpectedPrompt.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +20,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "platform/prompt_dialogs.h"
 
 namespace platform::prompt {
 
@@ -30,12 +37,53 @@ class UnexpectedPrompt : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A wait form on the screen: its label, and its cancel button.
+class WaitWindow {
+ public:
+  virtual ~WaitWindow() = default;
+  virtual void set_label(std::string_view label) = 0;
+  // Lets the window handle its events; true once the user asked to cancel.
+  virtual bool pump() = 0;
+};
+
 class FrontEnd {
  public:
   virtual ~FrontEnd() = default;
   virtual Answer message_box(std::string_view text, std::string_view caption, Buttons buttons,
                              Icon icon) = 0;
+  // Each dialog is shown modally and changed in place; true when confirmed.
+  virtual bool input_dialog(InputDialog& dialog) = 0;
+  virtual bool select_item(ItemSelection& dialog) = 0;
+  virtual bool choose_date(DateDialog& dialog) = 0;
+  virtual bool choose_file(FileChooser& chooser) = 0;
+  // The wait form shown while a long task runs, closed when the result goes.
+  // Null when the front end has no window for it: the terminal's is the
+  // host's status line, and scripted runs show none.
+  virtual std::unique_ptr<WaitWindow> show_wait_form(std::string_view caption, std::string_view label) {
+    (void)caption;
+    (void)label;
+    return nullptr;
+  }
 };
+
+// While one lives, a dialog or question left open closes as cancelled once
+// `gone` answers true: the one who asked (a script) has ended, and nobody
+// waits for the answer any more. Front ends look at it a few times a second.
+class AskerWatch {
+ public:
+  explicit AskerWatch(bool (*gone)(void*), void* context) noexcept;
+  ~AskerWatch();
+  AskerWatch(const AskerWatch&) = delete;
+  AskerWatch& operator=(const AskerWatch&) = delete;
+
+ private:
+  bool (*previous_gone_)(void*);
+  void* previous_context_;
+};
+
+// Whether the prompt open now should close as cancelled: its asker has gone,
+// or a stop was requested (Ctrl-C, the program being ended).
+bool abandoned() noexcept;
 
 // The front end in force: the one installed last, else scripted when
 // ZTL_PROMPT_ANSWERS is set, else the terminal.

@@ -121,6 +121,16 @@ class TCommToRuby::MappingTransport final : public ChannelTransport {
     }
   }
 
+  bool peer_ended() noexcept override {
+    if (peer_ == 0) return false;
+    try {
+      if (!watch_ || watch_->pid() != peer_) watch_.emplace(peer_);
+      return !watch_->valid() || watch_->ended();
+    } catch (...) {
+      return false;  // cannot tell: the dialog stays for the user to close
+    }
+  }
+
  private:
   TCommToRuby& owner_;
   pid_t peer_ = 0;

@@ -24,6 +24,9 @@ class ChannelTransport {
   // Inside an exchange: waits for the client's turn. Throws ChannelError when
   // the client ended instead, so no wait outlives the peer.
   virtual void wait_for_client() = 0;
+  // Inside an exchange: whether the client has ended, so that a prompt the
+  // request opened (a dialog) need not wait for a reply nobody reads.
+  virtual bool peer_ended() noexcept { return false; }
 };
 
 }  // namespace scriptlink

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include <platform/prompt.h>
+
 #include "requests/dispatch_table.h"
 #include "requests/refresh.h"
 
@@ -32,7 +34,13 @@ void ServeRequestWith(FrameChannel& channel, RequestHandler handler, ChannelStat
   const auto payload = channel.ReadRequestPayload();
   FrameReplySink sink(channel);
   RequestContext context(channel.header(), payload, state, env, sink);
-  handler(context);
+  {
+    // A dialog the request opened closes as cancelled when its script ends.
+    const platform::prompt::AskerWatch asker(
+        [](void* transport) { return static_cast<ChannelTransport*>(transport)->peer_ended(); },
+        &channel.transport());
+    handler(context);
+  }
   if (!context.replied()) {
     context.reply_empty();
     throw std::logic_error("request " + std::to_string(channel.header().code) + " sent no reply");

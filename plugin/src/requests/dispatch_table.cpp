@@ -9,6 +9,7 @@
 
 #include "requests/families/editor.h"
 #include "requests/families/document_link.h"
+#include "requests/families/dialog.h"
 #include "requests/families/host_query.h"
 #include "requests/families/item_property.h"
 #include "requests/families/item_tree.h"
@@ -38,6 +39,8 @@ constexpr std::span<const HandlerBinding> BindingsOf(RequestFamily family) {
       return kEditorHandlers;
     case RequestFamily::DOCUMENT_LINK:
       return kDocumentLinkHandlers;
+    case RequestFamily::DIALOG:
+      return kDialogHandlers;
     default:
       return {};
   }

@@ -16,6 +16,7 @@
 
 #include "real_host.h"
 #include "requests/families/document_link.h"
+#include "requests/families/dialog.h"
 #include "requests/families/host_query.h"
 #include "requests/families/item_property.h"
 #include "requests/families/item_tree.h"
@@ -52,10 +53,12 @@ TEST(DispatchTable, BuiltFamiliesReachTheirHandlersOthersTheTemporaryOne) {
   EXPECT_EQ(FindRequest(ZTL_REQ_ITEM_CREATE_TIME_GET)->handler, &HandleCreateTimeGet);
   EXPECT_EQ(FindRequest(ZTL_REQ_PROJECT_OPTION_SET)->handler, &HandleProjectOptionSet);
   EXPECT_EQ(FindRequest(ZTL_REQ_FILELINK_EXECUTE)->handler, &HandleFileLinkExecute);
+  EXPECT_EQ(FindRequest(ZTL_REQ_DISP_INPUT_DIALOG)->handler, &HandleInputDialog);
   for (const RequestEntry& entry : DispatchTable()) {
     const bool built = entry.family == RequestFamily::HOST_QUERY || entry.family == RequestFamily::ITEM_TREE ||
                        entry.family == RequestFamily::ITEM_PROPERTY || entry.family == RequestFamily::DOCUMENT_LINK ||
-                       entry.family == RequestFamily::PROJECT_OPTION || entry.family == RequestFamily::EDITOR;
+                       entry.family == RequestFamily::PROJECT_OPTION || entry.family == RequestFamily::EDITOR ||
+                       entry.family == RequestFamily::DIALOG;
     EXPECT_EQ(entry.handler == &HandleUnservedRequest, !built) << entry.code;
   }
 }
