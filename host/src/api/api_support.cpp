@@ -30,7 +30,7 @@ void copy_field(char* field, std::size_t capacity, std::string_view text, std::s
 std::int32_t fill_buffer(char* buffer, std::int32_t size, std::string_view text) {
   if (buffer == nullptr || size < 0) return 0;
   const std::size_t count = std::min(text.size(), static_cast<std::size_t>(size));
-  std::memcpy(buffer, text.data(), count);
+  if (count > 0) std::memcpy(buffer, text.data(), count);  // an empty view may have no data at all
   buffer[count] = '\0';
   return static_cast<std::int32_t>(count);
 }
