@@ -47,7 +47,10 @@ std::optional<std::string> read_line(int fd) {
   }
 }
 
+// Starts at the left edge on a clean line: the host's status line (the wait
+// form) is drawn in place on the terminal and has no line break of its own.
 void say(const std::string& text) {
+  if (::isatty(STDERR_FILENO) != 0) std::fputs("\r\033[K", stderr);
   std::fputs(text.c_str(), stderr);
   std::fflush(stderr);
 }
@@ -151,11 +154,10 @@ class TerminalFrontEnd final : public FrontEnd {
     // A box with only OK is a notice: shown, never waited for, so a terminal
     // run is not held up and a run without a terminal still tells the user.
     if (buttons == Buttons::ok) {
-      std::fputs((std::string(caption) + icon_word(icon) + ": " + std::string(text) + "\n").c_str(), stderr);
+      say(std::string(caption) + icon_word(icon) + ": " + std::string(text) + "\n");
       return Answer::ok;
     }
-    std::string shown = std::string(caption) + icon_word(icon) + "\n" + std::string(text) + "\n";
-    std::fputs(shown.c_str(), stderr);
+    say(std::string(caption) + icon_word(icon) + "\n" + std::string(text) + "\n");
     int tty = ::open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
     if (tty < 0) {
       std::fputs("(no terminal to answer on)\n", stderr);
