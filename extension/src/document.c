@@ -1,7 +1,6 @@
 /* Ztl::ZtlItemDocument: one document of an item. Each method is one request
  * with the document's handle in the header; index asks the owner's list. */
 #include "conversions.h"
-#include "payload.h"
 #include "request_helpers.h"
 #include "wrappers.h"
 #include "ztl.h"
@@ -9,15 +8,7 @@
 static ZtlMemberData* data_of(VALUE self) { return ztl_member_data(self, &ztl_document_type); }
 static uint32_t handle_of(VALUE self) { return data_of(self)->handle; }
 
-static VALUE set_text(VALUE self, VALUE value, uint32_t code) {
-  const uint32_t handle = handle_of(self);
-  volatile VALUE text = value;
-  const ZtlText bytes = ztl_text_arg(&text);
-  ZtlPayload payload = ztl_payload_new(bytes.length + 1);
-  ztl_payload_text(&payload, bytes);
-  RB_GC_GUARD(text);
-  return ztl_request_truth(code, handle, &payload);
-}
+static VALUE set_text(VALUE self, VALUE value, uint32_t code) { return ztl_request_set_text(code, handle_of(self), value); }
 
 static VALUE document_parent(VALUE self) { return ztl_wrap_item(data_of(self)->owner, ztl_cItem); }
 
@@ -78,11 +69,7 @@ static VALUE document_delete(VALUE self) { return ztl_request_truth(ZTL_REQ_DOCU
  * document's. A source of handle 0 sends nothing. */
 static VALUE document_assign(VALUE self, VALUE other) {
   const uint32_t handle = handle_of(self);
-  const uint32_t source = ztl_member_data(other, &ztl_document_type)->handle;
-  if (source == 0) return Qfalse;
-  ZtlPayload payload = ztl_payload_new(4);
-  ztl_payload_handle(&payload, source);
-  return ztl_request_truth(ZTL_REQ_DOCUMENT_ASSIGN, handle, &payload);
+  return ztl_request_assign(ZTL_REQ_DOCUMENT_ASSIGN, handle, ztl_member_data(other, &ztl_document_type)->handle);
 }
 
 static VALUE document_set_focus(VALUE self) {

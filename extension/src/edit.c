@@ -13,13 +13,6 @@ static ZtlPayload word_payload(int32_t value) {
   return payload;
 }
 
-static ZtlPayload text_payload(volatile VALUE* text) {
-  const ZtlText bytes = ztl_text_arg(text);
-  ZtlPayload payload = ztl_payload_new(bytes.length + 1);
-  ztl_payload_text(&payload, bytes);
-  return payload;
-}
-
 static VALUE int_request(uint32_t code, VALUE value) {
   const ZtlPayload payload = word_payload(ztl_int_arg(value));
   return ztl_int_result(ztl_request_word(code, 0, &payload));
@@ -68,11 +61,7 @@ static VALUE edit_sel_text(VALUE klass) {
 
 static VALUE edit_set_sel_text(VALUE klass, VALUE text) {
   (void)klass;
-  volatile VALUE string = text;
-  const ZtlPayload payload = text_payload(&string);
-  const VALUE done = ztl_request_truth(ZTL_REQ_EDIT_SEL_TEXT_SET, 0, &payload);
-  RB_GC_GUARD(string);
-  return done;
+  return ztl_request_set_text(ZTL_REQ_EDIT_SEL_TEXT_SET, 0, text);
 }
 
 static VALUE edit_set_row(VALUE klass, VALUE row) {
@@ -105,11 +94,7 @@ static VALUE edit_line(VALUE klass, VALUE index) {
 static VALUE edit_set_line(VALUE klass, VALUE index, VALUE text) {
   (void)klass;
   const int32_t line = ztl_int_arg(index);
-  volatile VALUE string = text;
-  const ZtlPayload payload = text_payload(&string);
-  const VALUE done = ztl_request_truth(ZTL_REQ_EDIT_LINE_SET, (uint32_t)line, &payload);
-  RB_GC_GUARD(string);
-  return done;
+  return ztl_request_set_text(ZTL_REQ_EDIT_LINE_SET, (uint32_t)line, text);
 }
 
 static VALUE edit_col2char(VALUE klass, VALUE first, VALUE second) {

@@ -1,22 +1,13 @@
 /* Ztl::ZtlFileLink: one file link of an item (a path or an address). Each
  * method is one request with the link's handle in the header. */
 #include "conversions.h"
-#include "payload.h"
 #include "request_helpers.h"
 #include "wrappers.h"
 #include "ztl.h"
 
 static uint32_t handle_of(VALUE self) { return ztl_member_data(self, &ztl_file_link_type)->handle; }
 
-static VALUE set_text(VALUE self, VALUE value, uint32_t code) {
-  const uint32_t handle = handle_of(self);
-  volatile VALUE text = value;
-  const ZtlText bytes = ztl_text_arg(&text);
-  ZtlPayload payload = ztl_payload_new(bytes.length + 1);
-  ztl_payload_text(&payload, bytes);
-  RB_GC_GUARD(text);
-  return ztl_request_truth(code, handle, &payload);
-}
+static VALUE set_text(VALUE self, VALUE value, uint32_t code) { return ztl_request_set_text(code, handle_of(self), value); }
 
 #define LINK_TEXT(getter, setter, get_code, set_code)                                                   \
   static VALUE getter(VALUE self) { return ztl_request_text(get_code, handle_of(self), NULL); }         \
@@ -35,11 +26,7 @@ static VALUE link_execute(VALUE self) { return ztl_request_truth(ZTL_REQ_FILELIN
  * a link's. A source of handle 0 sends nothing. */
 static VALUE link_assign(VALUE self, VALUE other) {
   const uint32_t handle = handle_of(self);
-  const uint32_t source = ztl_member_data(other, &ztl_file_link_type)->handle;
-  if (source == 0) return Qfalse;
-  ZtlPayload payload = ztl_payload_new(4);
-  ztl_payload_handle(&payload, source);
-  return ztl_request_truth(ZTL_REQ_FILELINK_ASSIGN, handle, &payload);
+  return ztl_request_assign(ZTL_REQ_FILELINK_ASSIGN, handle, ztl_member_data(other, &ztl_file_link_type)->handle);
 }
 
 void ztl_init_file_link(void) {

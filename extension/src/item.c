@@ -154,13 +154,7 @@ static VALUE item_project_filename(VALUE self) {
 static VALUE item_title(VALUE self) { return ztl_request_text(ZTL_REQ_ITEM_TITLE_GET, handle_of(self), NULL); }
 
 static VALUE item_set_title(VALUE self, VALUE title) {
-  const uint32_t handle = handle_of(self);
-  volatile VALUE text = title;
-  const ZtlText bytes = ztl_text_arg(&text);
-  ZtlPayload payload = ztl_payload_new(bytes.length + 1);
-  ztl_payload_text(&payload, bytes);
-  RB_GC_GUARD(text);
-  return ztl_request_truth(ZTL_REQ_ITEM_TITLE_SET, handle, &payload);
+  return ztl_request_set_text(ZTL_REQ_ITEM_TITLE_SET, handle_of(self), title);
 }
 
 /* The host answers a stored value and a handle of 0 alike (with nothing), so

@@ -157,6 +157,23 @@ VALUE ztl_request_time(uint32_t code, uint32_t handle) {
 
 /* The host answers a stored date and a handle of 0 alike (with nothing), so
  * only a wrapper that still names something reports true. */
+VALUE ztl_request_set_text(uint32_t code, uint32_t handle, VALUE text) {
+  volatile VALUE string = text;
+  const ZtlText bytes = ztl_text_arg(&string);
+  ZtlPayload payload = ztl_payload_new(bytes.length + 1);
+  ztl_payload_text(&payload, bytes);
+  const VALUE done = ztl_request_truth(code, handle, &payload);
+  RB_GC_GUARD(string);
+  return done;
+}
+
+VALUE ztl_request_assign(uint32_t code, uint32_t handle, uint32_t source) {
+  if (source == 0) return Qfalse;
+  ZtlPayload payload = ztl_payload_new(4);
+  ztl_payload_handle(&payload, source);
+  return ztl_request_truth(code, handle, &payload);
+}
+
 VALUE ztl_request_set_time(uint32_t code, uint32_t handle, VALUE time) {
   const int32_t seconds = ztl_time_arg(time);
   ZtlPayload payload = ztl_payload_new(4);

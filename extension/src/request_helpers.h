@@ -47,6 +47,12 @@ VALUE ztl_request_item_list(uint32_t code, uint32_t handle, const ZtlPayload* pa
 VALUE ztl_request_text(uint32_t code, uint32_t handle, const ZtlPayload* payload);
 /* The first word as a Time; nil for 0 or less. */
 VALUE ztl_request_time(uint32_t code, uint32_t handle);
+/* Sends text (converted to the host's code page, up to its first NUL, with
+ * one NUL) and answers the first word of the reply as true or false. */
+VALUE ztl_request_set_text(uint32_t code, uint32_t handle, VALUE text);
+/* Copies source into handle (one handle word as the payload); a source of 0
+ * sends nothing and answers false. */
+VALUE ztl_request_assign(uint32_t code, uint32_t handle, uint32_t source);
 /* Sends the seconds of time (0 for nil); the reply carries nothing, so the
  * result is true unless handle is 0. */
 VALUE ztl_request_set_time(uint32_t code, uint32_t handle, VALUE time);

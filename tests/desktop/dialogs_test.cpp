@@ -108,7 +108,7 @@ TEST(InputDialogWidget, TabGoesToOKThenCancelWhichCancels) {
   EXPECT_EQ(widget.result(), QDialog::Rejected);
 }
 
-// The layout of Part 5.4 at 96 dpi, scaled on other densities.
+// The input dialog's layout at 96 dpi, scaled on other densities.
 TEST(InputDialogWidget, GeometryFollowsTheDesign) {
   prompt::InputDialog dialog = input("", "");
   InputDialogWidget widget(dialog);
