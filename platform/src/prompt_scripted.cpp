@@ -1,6 +1,7 @@
 // Scripted answers: the answers file is read at the first prompt and consumed
 // a line at a time for the rest of the process's life; blank lines are
 // skipped. Each prompt is logged, and one with no answer left fails loudly.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -62,6 +63,13 @@ std::string answer_text(const DialogAnswer& answer) {
   return answer.value ? "ok=" + *answer.value : "ok";
 }
 
+// "1" or "0" for a check box; nullopt for anything else.
+std::optional<bool> check_value(std::string_view text) {
+  if (text == "1") return true;
+  if (text == "0") return false;
+  return std::nullopt;
+}
+
 class ScriptedFrontEnd final : public FrontEnd {
  public:
   explicit ScriptedFrontEnd(std::string answers_file) : answers_file_(std::move(answers_file)) {}
@@ -109,7 +117,63 @@ class ScriptedFrontEnd final : public FrontEnd {
                          [&] { return !chooser.chosen().empty(); });
   }
 
+  // One line per user action until one closes the list. The lock is held only
+  // while a line is taken: a button's own prompts take the following lines.
+  bool script_list(ScriptList& dialog) override {
+    for (;;) {
+      const std::string text = "script list: " + dialog.name();
+      std::string line;
+      {
+        std::lock_guard lock(mutex_);
+        line = next_line(ScriptList::kCaption, text);
+        log(ScriptList::kCaption, text, one_line(line));
+      }
+      if (const std::optional<bool> closed = script_list_action(dialog, line, text)) return *closed;
+    }
+  }
+
  private:
+  // Applies one action; the dialog's result when it closes, nullopt while it
+  // stays open.
+  std::optional<bool> script_list_action(ScriptList& dialog, std::string_view line, const std::string& text) {
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    line.remove_prefix(std::min(line.size(), line.find_first_not_of(" \t")));
+    const std::size_t equals = line.find('=');
+    const std::string_view word = line.substr(0, equals);
+    const std::optional<std::string> value =
+        equals == std::string_view::npos ? std::nullopt : std::optional<std::string>(line.substr(equals + 1));
+    const auto check = [&](auto set) {
+      const std::optional<bool> on = value ? check_value(*value) : std::nullopt;
+      if (!on) fail_unlocked(text + " <- " + std::string(line), "a check box takes =1 or =0");
+      set(*on);
+    };
+    if (word == "ok" || word == "cancel") {
+      if (word == "cancel") return value ? fail_unlocked(text, "cancel takes no value") : false;
+      if (value) dialog.type_name(*value);
+      return dialog.run() ? std::optional<bool>(true) : std::nullopt;
+    }
+    if (value && word == "name") dialog.type_name(*value);
+    else if (value && word == "options") dialog.options = *value;
+    else if (value && word == "output") dialog.output = *value;
+    else if (word == "clipboard") check([&](bool on) { dialog.set_copy_to_clipboard(on); });
+    else if (word == "hide") check([&](bool on) { dialog.hide_console = on; });
+    else if (value) fail_unlocked(text + " <- " + std::string(line), "the script list cannot take this");
+    else if (word == "down") dialog.down_key();
+    else if (word == "new") dialog.create();
+    else if (word == "edit") dialog.edit();
+    else if (word == "delete") dialog.remove();
+    else if (word == "help") dialog.help();
+    else if (word == "commands") {
+      dialog.assign_commands();
+      return false;
+    } else {
+      fail_unlocked(text + " <- " + std::string(line), "the script list cannot take this");
+    }
+    return std::nullopt;
+  }
+
+  [[noreturn]] bool fail_unlocked(const std::string& text, const char* why) { fail(ScriptList::kCaption, text, why); }
+
   // The next answer line; fails loudly when none is left.
   std::string next_line(std::string_view caption, std::string_view text) {
     load_once();
