@@ -42,10 +42,11 @@ class TestScriptList < E2E::Case
   def test_with_the_clipboard_box_the_output_file_is_not_written
     write_script("echo.rb", ECHO)
     out = scratch("out.txt")
-    answers("output=#{out}", "clipboard=1", "name=ec", "ok")
+    answers("output=#{out}", "clipboard=1", "help", "name=ec", "ok")
     exec_list
     assert_equal "args=[]\n", clipboard
     refute File.exist?(out)
+    assert_equal [scratch("plugin/Help/ScriptListForm.html")], shell_opened
   end
 
   def test_run_with_nothing_selected_warns_and_cancel_runs_nothing
