@@ -140,39 +140,39 @@ class ScriptedFrontEnd final : public FrontEnd {
     line.remove_prefix(std::min(line.size(), line.find_first_not_of(" \t")));
     const std::size_t equals = line.find('=');
     const std::string_view word = line.substr(0, equals);
-    const std::optional<std::string> value =
-        equals == std::string_view::npos ? std::nullopt : std::optional<std::string>(line.substr(equals + 1));
-    const auto check = [&](auto set) {
-      const std::optional<bool> on = value ? check_value(*value) : std::nullopt;
-      if (!on) fail_unlocked(text + " <- " + std::string(line), "a check box takes =1 or =0");
-      set(*on);
-    };
-    if (word == "ok" || word == "cancel") {
-      if (word == "cancel") return value ? fail_unlocked(text, "cancel takes no value") : false;
-      if (value) dialog.type_name(*value);
+    if (word == "cancel" && equals == std::string_view::npos) return false;
+    if (word == "ok") {
+      if (equals != std::string_view::npos) dialog.type_name(std::string(line.substr(equals + 1)));
       return dialog.run() ? std::optional<bool>(true) : std::nullopt;
     }
-    if (value && word == "name") dialog.type_name(*value);
-    else if (value && word == "options") dialog.options = *value;
-    else if (value && word == "output") dialog.output = *value;
-    else if (word == "clipboard") check([&](bool on) { dialog.set_copy_to_clipboard(on); });
-    else if (word == "hide") check([&](bool on) { dialog.hide_console = on; });
-    else if (value) fail_unlocked(text + " <- " + std::string(line), "the script list cannot take this");
-    else if (word == "down") dialog.down_key();
-    else if (word == "new") dialog.create();
-    else if (word == "edit") dialog.edit();
-    else if (word == "delete") dialog.remove();
-    else if (word == "help") dialog.help();
-    else if (word == "commands") {
-      dialog.assign_commands();
-      return false;
-    } else {
-      fail_unlocked(text + " <- " + std::string(line), "the script list cannot take this");
-    }
+    const bool known = equals == std::string_view::npos ? press_button(dialog, word)
+                                                        : set_field(dialog, word, line.substr(equals + 1));
+    if (!known) fail(ScriptList::kCaption, text + " <- " + std::string(line), "the script list cannot take this");
+    if (word == "commands") return false;  // the command list closes it as cancelled
     return std::nullopt;
   }
 
-  [[noreturn]] bool fail_unlocked(const std::string& text, const char* why) { fail(ScriptList::kCaption, text, why); }
+  static bool set_field(ScriptList& dialog, std::string_view field, std::string_view value) {
+    const std::optional<bool> on = check_value(value);
+    if (field == "name") dialog.type_name(std::string(value));
+    else if (field == "options") dialog.options = value;
+    else if (field == "output") dialog.output = value;
+    else if (field == "clipboard" && on) dialog.set_copy_to_clipboard(*on);
+    else if (field == "hide" && on) dialog.hide_console = *on;
+    else return false;
+    return true;
+  }
+
+  static bool press_button(ScriptList& dialog, std::string_view button) {
+    if (button == "down") dialog.down_key();
+    else if (button == "new") dialog.create();
+    else if (button == "edit") dialog.edit();
+    else if (button == "delete") dialog.remove();
+    else if (button == "help") dialog.help();
+    else if (button == "commands") dialog.assign_commands();
+    else return false;
+    return true;
+  }
 
   // The next answer line; fails loudly when none is left.
   std::string next_line(std::string_view caption, std::string_view text) {
