@@ -69,15 +69,16 @@ void ScriptListWidget::build() {
   auto* label2 = place(new QLabel(QString::fromUtf8("オプション(&O)"), this), "Label2", {8, 32, 67, 12}, 0);
   options_ = place(new QLineEdit(this), "OptionEdit", {88, 28, 289, 20}, stretch);
   label2->setBuddy(options_);
-  options_button_ = place(new QPushButton(QString::fromUtf8("参照(&P)"), this), "OptionRefButton", {384, 28, 50, 20}, right);
+  options_button_ =
+      place(new QPushButton(QString::fromUtf8("参照(&P)"), this), "OptionRefButton", {384, 28, 50, 20}, right);
   output_label_ = place(new QLabel(QString::fromUtf8("出力先(&S)"), this), "Label3", {8, 56, 51, 12}, 0);
   output_ = place(new QLineEdit(this), "StdoutEdit", {88, 52, 289, 20}, stretch);
   output_label_->setBuddy(output_);
   output_button_ = place(new QPushButton(QString::fromUtf8("参照(&Q)"), this), "RefButton", {384, 52, 50, 20}, right);
   clipboard_ = place(new QCheckBox(QString::fromUtf8("出力をクリップボードにコピー(&L)"), this), "CopyClipbrdCheck",
                      {8, 76, 185, 17}, 0);
-  hide_console_ =
-      place(new QCheckBox(QString::fromUtf8("DOSプロンプトを隠す(&I)"), this), "HideDosPromptCheck", {208, 76, 161, 17}, 0);
+  hide_console_ = place(new QCheckBox(QString::fromUtf8("DOSプロンプトを隠す(&I)"), this), "HideDosPromptCheck",
+                        {208, 76, 161, 17}, 0);
 
   list_ = place(new QTreeWidget(this), "MacroListView", {0, 96, 442, 217}, stretch | kHeightFollows);
   list_->setColumnCount(3);
@@ -115,9 +116,9 @@ void ScriptListWidget::build() {
   options_button_->setAutoDefault(false);
   output_button_->setAutoDefault(false);
 
-  const std::vector<QWidget*> order{name_,         options_, options_button_, output_, output_button_, clipboard_,
-                                    hide_console_, list_,    edit_,           new_,    delete_,        commands_,
-                                    run_,          close_,   help_};
+  const std::vector<QWidget*> order{
+      name_, options_, options_button_, output_,   output_button_, clipboard_, hide_console_, list_,
+      edit_, new_,     delete_,         commands_, run_,           close_,     help_};
   for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
   name_->installEventFilter(this);
 }
@@ -146,7 +147,8 @@ void ScriptListWidget::connect_actions() {
   connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] {
     if (dialog_.selected()) accept();
   });
-  connect(options_, &QLineEdit::textEdited, this, [this](const QString& text) { dialog_.options = text.toStdString(); });
+  connect(options_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { dialog_.options = text.toStdString(); });
   connect(output_, &QLineEdit::textEdited, this, [this](const QString& text) { dialog_.output = text.toStdString(); });
   connect(clipboard_, &QCheckBox::toggled, this, [this](bool on) {
     dialog_.set_copy_to_clipboard(on);
@@ -270,8 +272,7 @@ void ScriptListWidget::paintEvent(QPaintEvent* event) {
 
 // Down in the name field walks the list, which then takes the focus.
 bool ScriptListWidget::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == name_ && event->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+  if (watched == name_ && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
     dialog_.down_key();
     show_selection();
     list_->setFocus();

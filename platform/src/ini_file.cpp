@@ -92,7 +92,8 @@ std::string IniFile::text() const {
   std::string text;
   for (const Section& section : sections_) {
     if (&section != &sections_.front() || !section.name.empty()) text += "[" + section.name + "]\n";
-    for (const Line& line : section.lines) text += line.key.empty() ? line.value + "\n" : line.key + "=" + line.value + "\n";
+    for (const Line& line : section.lines)
+      text += line.key.empty() ? line.value + "\n" : line.key + "=" + line.value + "\n";
   }
   return text;
 }

@@ -189,8 +189,6 @@ WindowSize ScriptList::fit_size(std::optional<int> width, std::optional<int> hei
   return WindowSize{fit(width, kDesignSize.width, screen.width), fit(height, kDesignSize.height, screen.height)};
 }
 
-void ScriptList::report(const std::string& what) {
-  message_box(what, kBoxCaption, Buttons::ok, Icon::error);
-}
+void ScriptList::report(const std::string& what) { message_box(what, kBoxCaption, Buttons::ok, Icon::error); }
 
 }  // namespace platform::prompt

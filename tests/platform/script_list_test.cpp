@@ -261,11 +261,14 @@ TEST_F(ScriptListTest, AnExistingFileIsReplacedOnlyAfterTheOverwriteQuestion) {
 
 TEST(ScriptTemplate, IsWrittenInTheCodePage) {
   const std::string utf8 = script_template(CodePage::utf8);
-  EXPECT_EQ(utf8,
-            "#! ruby\r\n# 新規Zentrella用Rubyスクリプトファイル\r\n#\r\n#\r\nrequire \"ztl\"\r\ninclude Ztl\r\n\r\n\r\n");
+  EXPECT_EQ(
+      utf8,
+      "#! ruby\r\n# 新規Zentrella用Rubyスクリプトファイル\r\n#\r\n#\r\nrequire \"ztl\"\r\ninclude Ztl\r\n\r\n\r\n");
   const std::string sjis = script_template(CodePage::cp932);
   // 新規 in code page 932, and the rest unchanged.
-  EXPECT_NE(sjis.find("# \x90\x56\x8b\x4b" "Zentrella"), std::string::npos);
+  EXPECT_NE(sjis.find("# \x90\x56\x8b\x4b"
+                      "Zentrella"),
+            std::string::npos);
   EXPECT_TRUE(sjis.ends_with("include Ztl\r\n\r\n\r\n"));
   CodePageScope page(CodePage::cp932);
   EXPECT_EQ(codepage::to_utf8(script_description_of(sjis)), "新規Zentrella用Rubyスクリプトファイル");

@@ -63,7 +63,9 @@ class ScriptListFormTest : public ::testing::Test {
     return text.str();
   }
   void write_settings(const std::string& text) const { std::ofstream(settings()) << text; }
-  std::unique_ptr<TScriptListForm> open() const { return std::make_unique<TScriptListForm>(folder_.string(), settings(), platform::prompt::ScriptList::Actions{}); }
+  std::unique_ptr<TScriptListForm> open() const {
+    return std::make_unique<TScriptListForm>(folder_.string(), settings(), platform::prompt::ScriptList::Actions{});
+  }
 
   std::filesystem::path folder_;
   ResizingFrontEnd* front = nullptr;
