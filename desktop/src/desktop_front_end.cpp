@@ -11,6 +11,7 @@
 #include "file_chooser_widget.h"
 #include "input_dialog_widget.h"
 #include "item_select_widget.h"
+#include "script_list_widget.h"
 #include "wait_window.h"
 
 namespace desktop {
@@ -120,6 +121,12 @@ class DesktopFrontEnd final : public prompt::FrontEnd {
     ensure_application();
     FileChooserWidget widget(chooser);
     return run_modal(widget) == QDialog::Accepted && !chooser.chosen().empty();
+  }
+
+  bool script_list(prompt::ScriptList& dialog) override {
+    ensure_application();
+    ScriptListWidget widget(dialog);
+    return run_modal(widget) == QDialog::Accepted;
   }
 
   std::unique_ptr<prompt::WaitWindow> show_wait_form(std::string_view caption, std::string_view label) override {

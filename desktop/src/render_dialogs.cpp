@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QTemporaryDir>
+#include <fstream>
 
 #include "date_dialog_widget.h"
 #include "desktop/desktop_front_end.h"
@@ -12,6 +14,7 @@
 #include "file_chooser_widget.h"
 #include "input_dialog_widget.h"
 #include "item_select_widget.h"
+#include "script_list_widget.h"
 #include "wait_window.h"
 
 namespace desktop {
@@ -84,6 +87,22 @@ std::vector<std::string> render_dialogs(const std::string& folder) {
   FileChooserWidget chooser(open);
   chooser.resize(scaled(chooser, 560), scaled(chooser, 360));
   written.push_back(save(chooser, where, "file-chooser"));
+
+  // The script list over a folder of a few sample scripts.
+  QTemporaryDir scripts;
+  const std::pair<const char*, const char*> samples[] = {
+      {"hello.rb", "#! ruby\n# あいさつを表示する\nputs 'hello'\n"},
+      {"集計.rb", "# 今週のタスクを集計してクリップボードへ\n"},
+      {"export_csv.rb", "#! ruby\n#　選択したプロジェクトをCSVで書き出す\n"},
+      {"backup.rb", "require 'ztl'\n"},
+      {"Weekly.rb", "# 週報の下書きを作る\n"}};
+  for (const auto& [file, text] : samples) std::ofstream(QDir(scripts.path()).filePath(file).toStdString()) << text;
+  prompt::ScriptList scripts_dialog(scripts.path().toStdString(), {});
+  scripts_dialog.fill();
+  scripts_dialog.type_name("hel");
+  scripts_dialog.options = "-v";
+  ScriptListWidget scripts_widget(scripts_dialog);
+  written.push_back(save(scripts_widget, where, "script-list"));
 
   WaitWindow wait("スクリプト実行中", "集計.rb");
   written.push_back(save(wait, where, "wait-form"));

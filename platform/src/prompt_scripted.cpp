@@ -1,6 +1,7 @@
 // Scripted answers: the answers file is read at the first prompt and consumed
 // a line at a time for the rest of the process's life; blank lines are
 // skipped. Each prompt is logged, and one with no answer left fails loudly.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -62,6 +63,13 @@ std::string answer_text(const DialogAnswer& answer) {
   return answer.value ? "ok=" + *answer.value : "ok";
 }
 
+// "1" or "0" for a check box; nullopt for anything else.
+std::optional<bool> check_value(std::string_view text) {
+  if (text == "1") return true;
+  if (text == "0") return false;
+  return std::nullopt;
+}
+
 class ScriptedFrontEnd final : public FrontEnd {
  public:
   explicit ScriptedFrontEnd(std::string answers_file) : answers_file_(std::move(answers_file)) {}
@@ -109,7 +117,63 @@ class ScriptedFrontEnd final : public FrontEnd {
                          [&] { return !chooser.chosen().empty(); });
   }
 
+  // One line per user action until one closes the list. The lock is held only
+  // while a line is taken: a button's own prompts take the following lines.
+  bool script_list(ScriptList& dialog) override {
+    for (;;) {
+      const std::string text = "script list: " + dialog.name();
+      std::string line;
+      {
+        std::lock_guard lock(mutex_);
+        line = next_line(ScriptList::kCaption, text);
+        log(ScriptList::kCaption, text, one_line(line));
+      }
+      if (const std::optional<bool> closed = script_list_action(dialog, line, text)) return *closed;
+    }
+  }
+
  private:
+  // Applies one action; the dialog's result when it closes, nullopt while it
+  // stays open.
+  std::optional<bool> script_list_action(ScriptList& dialog, std::string_view line, const std::string& text) {
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    line.remove_prefix(std::min(line.size(), line.find_first_not_of(" \t")));
+    const std::size_t equals = line.find('=');
+    const std::string_view word = line.substr(0, equals);
+    if (word == "cancel" && equals == std::string_view::npos) return false;
+    if (word == "ok") {
+      if (equals != std::string_view::npos) dialog.type_name(std::string(line.substr(equals + 1)));
+      return dialog.run() ? std::optional<bool>(true) : std::nullopt;
+    }
+    const bool known = equals == std::string_view::npos ? press_button(dialog, word)
+                                                        : set_field(dialog, word, line.substr(equals + 1));
+    if (!known) fail(ScriptList::kCaption, text + " <- " + std::string(line), "the script list cannot take this");
+    if (word == "commands") return false;  // the command list closes it as cancelled
+    return std::nullopt;
+  }
+
+  static bool set_field(ScriptList& dialog, std::string_view field, std::string_view value) {
+    const std::optional<bool> on = check_value(value);
+    if (field == "name") dialog.type_name(std::string(value));
+    else if (field == "options") dialog.options = value;
+    else if (field == "output") dialog.output = value;
+    else if (field == "clipboard" && on) dialog.set_copy_to_clipboard(*on);
+    else if (field == "hide" && on) dialog.hide_console = *on;
+    else return false;
+    return true;
+  }
+
+  static bool press_button(ScriptList& dialog, std::string_view button) {
+    if (button == "down") dialog.down_key();
+    else if (button == "new") dialog.create();
+    else if (button == "edit") dialog.edit();
+    else if (button == "delete") dialog.remove();
+    else if (button == "help") dialog.help();
+    else if (button == "commands") dialog.assign_commands();
+    else return false;
+    return true;
+  }
+
   // The next answer line; fails loudly when none is left.
   std::string next_line(std::string_view caption, std::string_view text) {
     load_once();

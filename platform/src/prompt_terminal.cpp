@@ -149,6 +149,36 @@ class TerminalFrontEnd final : public FrontEnd {
     }
   }
 
+  // The scripts numbered with their descriptions; a number or a name (as
+  // typed into the name field) picks one, an empty line or end of input
+  // closes the list. Then the options and the output file are asked.
+  bool script_list(ScriptList& dialog) override {
+    std::string shown = std::string(ScriptList::kCaption) + "\n";
+    for (std::size_t i = 0; i < dialog.entries().size(); ++i) {
+      const ScriptEntry& entry = dialog.entries()[i];
+      shown += "  " + std::to_string(i + 1) + ") " + entry.name +
+               (entry.description.empty() ? "" : "  " + entry.description) + "\n";
+    }
+    say(shown);
+    for (;;) {
+      std::optional<std::string> line = ask("script (number or name, empty to close): ");
+      if (!line || line->empty()) return false;
+      if (const std::size_t number = choice_number(*line, dialog.entries().size())) {
+        dialog.select(number - 1);
+      } else {
+        dialog.type_name(*line);
+      }
+      if (dialog.run()) break;
+    }
+    std::optional<std::string> options = ask("options: ");
+    if (!options) return false;
+    dialog.options = *options;
+    std::optional<std::string> output = ask("output file (empty for none): ");
+    if (!output) return false;
+    dialog.output = *output;
+    return true;
+  }
+
   Answer message_box(std::string_view text, std::string_view caption, Buttons buttons,
                      Icon icon) override {
     // A box with only OK is a notice: shown, never waited for, so a terminal

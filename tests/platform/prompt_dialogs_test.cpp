@@ -235,5 +235,29 @@ TEST(TerminalDialogs, ADialogWhoseAskerEndedClosesAsCancelled) {
   EXPECT_FALSE(abandoned()) << "the watch ended with its scope";
 }
 
+TEST(TerminalDialogs, TheScriptListIsANumberedChoiceThenOptionsAndOutput) {
+  ScopedVariable no_answers(kAnswersVariable, std::nullopt);
+  ScratchFolder folder;
+  test::write_text(folder / "hello.rb", "#! ruby\n# greets\n");
+  test::write_text(folder / "help.rb", "");
+  const std::string shown = folder / "stderr";
+  const int code = RunOnPseudoTerminal(shown, [&folder](int master) {
+    const std::string typed = "zz\nhell\n-v\nout.txt\n2\n\n\n\n";
+    if (::write(master, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size())) return 12;
+    auto front = make_terminal_front_end();
+    ScriptList list(folder.path(), {});
+    list.fill();
+    if (!front->script_list(list) || list.script() != folder / "hello.rb") return 3;
+    if (list.options != "-v" || list.output != "out.txt") return 4;
+    ScriptList again(folder.path(), {});
+    again.fill();
+    if (!front->script_list(again) || again.script() != folder / "help.rb") return 5;
+    return front->script_list(again) ? 6 : 0;  // an empty line closes it
+  });
+  EXPECT_EQ(code, 0) << test::file_text(shown);
+  EXPECT_NE(test::file_text(shown).find("  1) hello.rb  greets\n  2) help.rb\n"), std::string::npos);
+  EXPECT_NE(test::file_text(shown).find(ScriptList::kNoScriptWarning), std::string::npos);
+}
+
 }  // namespace
 }  // namespace platform::prompt

@@ -13,6 +13,14 @@
 // "<caption>\t<text>\t<answer>". A prompt with no answer left, or with an answer
 // its dialog cannot take, fails loudly: its text goes to stderr and it throws
 // UnexpectedPrompt.
+//
+// The script list takes one line per action of the user while it is open,
+// until one closes it: "ok" (Run; with nothing selected the warning takes
+// the next line and the list stays open), "ok=NAME" (NAME typed into the name
+// field, then Run), "cancel", "name=TEXT" (typed: the incremental search),
+// "down", "options=TEXT", "output=TEXT", "clipboard=1" or "=0", "hide=1" or
+// "=0", and the buttons "new", "edit", "delete", "help" and "commands" (which
+// closes it as cancelled); a button's own prompts take the lines after it.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +30,7 @@
 #include <string_view>
 
 #include "platform/prompt_dialogs.h"
+#include "platform/script_list.h"
 
 namespace platform::prompt {
 
@@ -56,6 +65,12 @@ class FrontEnd {
   virtual bool select_item(ItemSelection& dialog) = 0;
   virtual bool choose_date(DateDialog& dialog) = 0;
   virtual bool choose_file(FileChooser& chooser) = 0;
+  // The script list: its buttons act through the dialog while it is open;
+  // true when it closed with Run. A front end without one refuses it.
+  virtual bool script_list(ScriptList& dialog) {
+    (void)dialog;
+    throw UnexpectedPrompt("the script list cannot be shown here");
+  }
   // The wait form shown while a long task runs, closed when the result goes.
   // Null when the front end has no window for it: the terminal's is the
   // host's status line, and scripted runs show none.

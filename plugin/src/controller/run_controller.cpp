@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -25,6 +26,7 @@
 #include "channel/comm_to_ruby.h"
 #include "commands/command_file.h"
 #include "controller/help_launcher.h"
+#include "dialogs/script_list_form.h"
 #include "host_binding/host_api_table.h"
 #include "launcher/run_script.h"
 #include "controller/plugin_globals.h"
@@ -39,7 +41,7 @@ namespace {
 constexpr const char* kBusyQuestion =
     "他のRubyスクリプトが実行中です。強制終了させる場合は「はい」を押してください。"
     "コンソールのウィンドウが出ている場合は、それを終了してください。";
-constexpr const char* kScriptListMissing = "スクリプト一覧はこの版ではまだ使えません。";
+constexpr const char* kCommandListMissing = "コマンド一覧はこの版ではまだ使えません。";
 
 // Sets the busy flag for a scope; cleared on every way out.
 class BusyScope {
@@ -181,12 +183,11 @@ void TScriptlink::RunUserCommand(std::uint32_t n) {
 }
 
 void TScriptlink::RunScriptCommand(const ZtlRunParams* params) {
+  BusyScope busy(busy_);
   if (params == nullptr) {
-    // The script list dialog comes with the dialogs.
-    ReportError(kScriptListMissing);
+    RunChosenScript();
     return;
   }
-  BusyScope busy(busy_);
   const auto text = [](const char* value) { return std::string(value != nullptr ? value : ""); };
   ChannelScope channel(*this);
   channel->options = text(params->script_options);
@@ -195,6 +196,51 @@ void TScriptlink::RunScriptCommand(const ZtlRunParams* params) {
   channel->hide_console = FlagFromText(params->hide_console);
   RunScript(*channel, ScriptFromParameter(text(params->script_file), ScriptFolder()));
   channel.Close();
+}
+
+// The five values a run takes from the script list.
+struct TScriptlink::ScriptChoice {
+  std::string script;
+  std::string options;
+  std::string output_file;
+  bool copy_to_clipboard = false;
+  bool hide_console = false;
+};
+
+std::optional<TScriptlink::ScriptChoice> TScriptlink::ChooseScript() {
+  platform::prompt::ScriptList::Actions actions{
+      [] { ShowHelp(0, PluginPath(), platform::prompt::ScriptList::kHelpPage); }, [this] { OpenCommandList(); }};
+  // The form is released (and its size kept) before the script runs.
+  TScriptListForm form(ScriptFolder(), SettingsFilePath(PluginPath()), std::move(actions));
+  if (!form.Run()) return std::nullopt;
+  return ScriptChoice{form.Script(), form.Options(), form.OutputFile(), form.CopyToClipboard(), form.HideConsole()};
+}
+
+void TScriptlink::RunChosenScript() {
+  const std::optional<ScriptChoice> choice = ChooseScript();
+  if (!choice) return;
+  NamingTheScriptOnChannelError(choice->script, [&] {
+    ChannelScope channel(*this);
+    channel->options = choice->options;
+    channel->output_file = choice->output_file;
+    channel->copy_to_clipboard = choice->copy_to_clipboard;
+    channel->hide_console = choice->hide_console;
+    RunScript(*channel, choice->script);
+    channel.Close();
+  });
+}
+
+void TScriptlink::SetCommandListMaker(std::function<std::unique_ptr<CommandListDialog>()> maker) {
+  command_list_maker_ = std::move(maker);
+}
+
+void TScriptlink::OpenCommandList() {
+  if (!command_list_maker_) {
+    ReportError(kCommandListMissing);
+    return;
+  }
+  const std::unique_ptr<CommandListDialog> dialog = command_list_maker_();
+  EditCommands(*dialog);
 }
 
 void TScriptlink::ServeExternalScript() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -38,6 +39,9 @@ class TScriptlink {
   // Runs the command list dialog on a fresh read of the command file; after
   // OK saves the list and, when no restart is needed, updates the live table.
   void EditCommands(CommandListDialog& dialog);
+  // What the script list's "assign commands" button shows EditCommands over;
+  // until one is set the button says the command list is not available.
+  void SetCommandListMaker(std::function<std::unique_ptr<CommandListDialog>()> maker);
 
   const CommandRecord* FindCommand(std::uint32_t number) const {
     return commands_.FindCommand(number);
@@ -66,6 +70,11 @@ class TScriptlink {
 
   void RunUserCommand(std::uint32_t n);
   void RunScriptCommand(const ZtlRunParams* params);
+  struct ScriptChoice;
+  // The script list; nullopt unless it closed with Run.
+  std::optional<ScriptChoice> ChooseScript();
+  void RunChosenScript();
+  void OpenCommandList();
   // The busy question; on "Yes" the running script is terminated.
   void AskToTerminateRunningScript();
 
@@ -76,6 +85,7 @@ class TScriptlink {
   std::optional<platform::NamedMapping> announcement_;
   std::unique_ptr<TNotifyWindowForm> notify_window_;
   TCommToRuby* current_channel_ = nullptr;
+  std::function<std::unique_ptr<CommandListDialog>()> command_list_maker_;
 };
 
 // The dialog side of EditCommands; the real dialog shows widgets, tests
