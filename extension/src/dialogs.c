@@ -19,8 +19,9 @@ static VALUE optional_text(VALUE value) { return NIL_P(value) ? rb_str_new(NULL,
  * call-seq:
  *   Ztl.disp_item_select(first = true, second = true, third = true, item = nil, caption = nil) -> ZtlItem or nil
  *
- * Shows the host's item selection dialog, starting at item, and waits. The
- * three flags are the dialog's options (only false turns one off). Answers
+ * Shows the host's item selection dialog, starting at item, and waits. Each
+ * flag is on unless it is false: the first adds the special projects, the
+ * second lets a project itself be chosen, the third offers tasks. Answers
  * the chosen item, nil when cancelled.
  *
  *   target = Ztl.disp_item_select(true, true, true, nil, "Move to")
@@ -78,8 +79,9 @@ static VALUE read_entered_text(const ZtlReply* reply, VALUE unused) {
  * call-seq:
  *   Ztl.disp_input_dialog(caption = nil, prompt = nil, text = nil, choices = nil) -> String or nil
  *
- * Shows an input dialog and waits. choices is a text of lines offered in the
- * list. Answers the entered text, nil when cancelled.
+ * Shows an input dialog and waits; choices is a text of lines offered in
+ * its drop-down list. Answers the entered text ("" for an empty field), nil
+ * when cancelled.
  *
  *   name = Ztl.disp_input_dialog("New task", "Title:", "", "Shop\nCall")
  */

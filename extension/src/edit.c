@@ -46,7 +46,8 @@ static VALUE move_request(uint32_t code, VALUE value) {
  * call-seq:
  *   Edit.sel_start -> Integer
  *
- * Where the editor's selection starts, in characters.
+ * Where the editor's selection starts, in bytes of the text (in the host's
+ * code page, lines ending in CR LF).
  *
  *   Ztl::Edit.sel_start
  */
@@ -55,7 +56,7 @@ EDIT_GETTER(edit_sel_start, ZTL_REQ_EDIT_SEL_START_GET)
  * call-seq:
  *   Edit.sel_length -> Integer
  *
- * The selection's length in characters.
+ * The selection's length in bytes.
  *
  *   Ztl::Edit.sel_length
  */
@@ -73,7 +74,7 @@ EDIT_GETTER(edit_row, ZTL_REQ_EDIT_ROW_GET)
  * call-seq:
  *   Edit.col -> Integer
  *
- * The caret's column.
+ * The caret's column: bytes into its row.
  *
  *   Ztl::Edit.col
  */
@@ -100,7 +101,7 @@ EDIT_GETTER(edit_lines_size, ZTL_REQ_EDIT_LINES_SIZE)
  * call-seq:
  *   Edit.list_size -> Integer
  *
- * The number of entries of the editor's list.
+ * The number of entries of the pane's list, which are its rows.
  *
  *   Ztl::Edit.list_size
  */
@@ -109,7 +110,7 @@ EDIT_GETTER(edit_list_size, ZTL_REQ_EDIT_LIST_SIZE)
  * call-seq:
  *   Edit.row_size -> Integer
  *
- * The number of rows (wrapped lines count each row).
+ * The number of rows: lines as the pane wraps them.
  *
  *   Ztl::Edit.row_size
  */
@@ -118,7 +119,7 @@ EDIT_GETTER(edit_row_size, ZTL_REQ_EDIT_ROW_SIZE)
  * call-seq:
  *   Edit.col_size -> Integer
  *
- * The number of columns of a row.
+ * The width of a row in bytes (80).
  *
  *   Ztl::Edit.col_size
  */
@@ -128,7 +129,8 @@ EDIT_GETTER(edit_col_size, ZTL_REQ_EDIT_COL_SIZE)
  * call-seq:
  *   Edit.sel_start = start
  *
- * Moves the selection's start; answers whether the host took it.
+ * Moves the selection's start (emptying the selection); false for a
+ * position outside the text.
  *
  *   Ztl::Edit.sel_start = 0
  */
@@ -141,7 +143,7 @@ static VALUE edit_set_sel_start(VALUE klass, VALUE start) {
  * call-seq:
  *   Edit.sel_length = length
  *
- * Sets the selection's length; answers whether the host took it.
+ * Sets the selection's length; false when it would reach outside the text.
  *
  *   Ztl::Edit.sel_length = 5
  */
@@ -219,7 +221,7 @@ static VALUE edit_set_top_row(VALUE klass, VALUE row) {
  * call-seq:
  *   Edit.row2lines(row) -> Integer
  *
- * The line that a row belongs to.
+ * The line that holds a row; -1 for a row that does not exist.
  *
  *   Ztl::Edit.row2lines(Ztl::Edit.row)
  */
@@ -246,7 +248,8 @@ static VALUE edit_line(VALUE klass, VALUE index) {
  * call-seq:
  *   Edit[index] = text
  *
- * Replaces line index with text; answers whether the host took it.
+ * Replaces line index with text, or appends a line when index is the line
+ * count; answers whether the host took it.
  *
  *   Ztl::Edit[0] = "# " + Ztl::Edit[0]
  *--
@@ -263,7 +266,8 @@ static VALUE edit_set_line(VALUE klass, VALUE index, VALUE text) {
  * call-seq:
  *   Edit.col2char(row, column) -> Integer
  *
- * The character position of a column of a row.
+ * The index in row of the character that byte column falls in; -1 for a
+ * row that does not exist.
  *
  *   Ztl::Edit.col2char(Ztl::Edit.row, Ztl::Edit.col)
  */

@@ -193,9 +193,9 @@ static VALUE add_child(VALUE self, int32_t kind) {
  * call-seq:
  *   item.add(kind) -> ZtlItem or nil
  *
- * Adds a child of the kind given (ITEM_TASK, ITEM_FOLDER, ITEM_FILER) as the
- * last child; nil when the host refuses (an unknown kind, a parent that
- * takes no children).
+ * Adds a child of the kind given (ITEM_TASK, ITEM_FOLDER, ITEM_FILER): last
+ * among the children, or first when the project's add_item_to_bottom option
+ * is off. nil when the host refuses it (a kind outside 0 to 3).
  *
  *   task = folder.add(Ztl::ITEM_TASK)
  */
@@ -204,7 +204,7 @@ static VALUE item_add(VALUE self, VALUE kind) { return add_child(self, ztl_int_a
  * call-seq:
  *   item.add_task -> ZtlItem or nil
  *
- * Adds a task as the last child, as add(ITEM_TASK).
+ * Adds a task, as add(ITEM_TASK).
  *
  *   task = folder.add_task
  *   task.title = "Buy milk"
@@ -214,7 +214,7 @@ static VALUE item_add_task(VALUE self) { return add_child(self, ITEM_KIND_TASK);
  * call-seq:
  *   item.add_folder -> ZtlItem or nil
  *
- * Adds a folder as the last child, as add(ITEM_FOLDER).
+ * Adds a folder, as add(ITEM_FOLDER).
  *
  *   archive = project.add_folder
  */
@@ -223,7 +223,7 @@ static VALUE item_add_folder(VALUE self) { return add_child(self, ITEM_KIND_FOLD
  * call-seq:
  *   item.add_filer -> ZtlItem or nil
  *
- * Adds a filer as the last child, as add(ITEM_FILER).
+ * Adds a filer, as add(ITEM_FILER).
  *
  *   project.add_filer
  */
@@ -496,7 +496,7 @@ static VALUE item_progress(VALUE self) {
  * call-seq:
  *   item.progress = percent
  *
- * Sets the progress in percent; 100 marks a task done.
+ * Sets the progress in percent.
  *
  *   item.progress = 100
  */
@@ -532,7 +532,7 @@ static VALUE item_set_priority(VALUE self, VALUE priority) {
  * call-seq:
  *   item.message_id -> String
  *
- * The message id of a task made from a mail; "" otherwise.
+ * The item's message id; "" when it has none.
  *
  *   item.message_id
  */

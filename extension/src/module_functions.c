@@ -182,7 +182,7 @@ static VALUE ztl_current_document(VALUE self) {
  * Runs a command of the host by name, with up to nine argument texts (nil
  * for an empty one). Answers whether the host ran it.
  *
- *   Ztl.ztl_exec_command("FileSave")
+ *   Ztl.ztl_exec_command("NewTask", "Call the bank")
  *--
  * The name and nine argument texts, each with its NUL (a lone NUL for an
  * argument left out or nil, so later ones keep their places), then one more
@@ -245,8 +245,8 @@ static VALUE ztl_set_focus_pain(VALUE self, VALUE pane) {
  * call-seq:
  *   Ztl.ztl_exec_shift(flag) -> true or false
  *
- * For true, later ztl_exec_command calls of this run act as with Shift held;
- * any other value turns that off.
+ * For true, later ztl_exec_command calls of this run are sent with the
+ * host's shift flag; any other value turns that off.
  *
  *   Ztl.ztl_exec_shift(true)
  */

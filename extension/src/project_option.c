@@ -71,7 +71,7 @@ static VALUE option_write(VALUE self, int index, VALUE value) {
  * call-seq:
  *   option.save_caret_pos -> true or false
  *
- * Whether the project keeps the editor's caret position (from the snapshot).
+ * The project's "save caret position" option, as the snapshot holds it.
  *
  *   option.save_caret_pos
  */
@@ -89,7 +89,7 @@ PROJECT_OPTION(save_caret_pos, OPTION_SAVE_CARET_POS)
  * call-seq:
  *   option.station_and_query_save -> true or false
  *
- * Whether the project asks before it is saved.
+ * The project's "station and query save" option.
  *
  *   option.station_and_query_save
  */
@@ -106,7 +106,7 @@ PROJECT_OPTION(station_and_query_save, OPTION_STATION_AND_QUERY_SAVE)
  * call-seq:
  *   option.add_item_to_bottom -> true or false
  *
- * Whether new items go to the bottom of their folder.
+ * Whether add puts a new item last among its siblings (else first).
  *
  *   option.add_item_to_bottom
  */
@@ -123,7 +123,7 @@ PROJECT_OPTION(add_item_to_bottom, OPTION_ADD_ITEM_TO_BOTTOM)
  * call-seq:
  *   option.folder_behind -> true or false
  *
- * Whether folders come after tasks.
+ * The project's "folders behind" option.
  *
  *   option.folder_behind
  */
@@ -140,7 +140,7 @@ PROJECT_OPTION(folder_behind, OPTION_FOLDER_BEHIND)
  * call-seq:
  *   option.relative_path -> true or false
  *
- * Whether file links are kept relative to the project file.
+ * The project's "relative paths" option.
  *
  *   option.relative_path
  */

@@ -6,9 +6,14 @@
  *
  * inspect sends at most one request (the title), and prints without it when
  * the host cannot answer, so a script can still show what it held. */
+#include <stddef.h>
+
 #include "request_helpers.h"
 #include "wrappers.h"
 #include "ztl.h"
+
+_Static_assert(offsetof(ZtlItemData, handle) == 0, "an item block starts with its handle");
+_Static_assert(offsetof(ZtlMemberData, handle) == 0, "a member block starts with its handle");
 
 /* --- Printing ---------------------------------------------------------------- */
 
@@ -114,7 +119,7 @@ static VALUE option_inspect(VALUE self) {
 /* --- Comparing ----------------------------------------------------------------- */
 
 /* The handle of a wrapper of type, or 0 for anything else (no wrapper of a
- * live object holds 0). */
+ * live object holds 0). Item and member blocks both start with the handle. */
 static uint32_t handle_if(VALUE object, const rb_data_type_t* type) {
   if (!rb_typeddata_is_kind_of(object, type)) return 0;
   return *(const uint32_t*)RTYPEDDATA_DATA(object);
