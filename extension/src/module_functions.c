@@ -259,7 +259,7 @@ static VALUE ztl_exec_shift(VALUE self, VALUE flag) {
  * call-seq:
  *   Ztl.ztl_path -> String
  *
- * The folder of the host's program.
+ * The folder of the host's program, ending in a slash.
  *
  *   Ztl.ztl_path
  */
@@ -287,7 +287,7 @@ static VALUE ztl_user_folder(VALUE self) {
  *
  * The host's version as major * 10000 + minor * 100 + release.
  *
- *   Ztl.ztl_version   #=> 31002
+ *   Ztl.ztl_version   #=> 10000 (version 1.0.0)
  */
 static VALUE ztl_version(VALUE self) {
   (void)self;
