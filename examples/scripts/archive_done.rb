@@ -38,4 +38,4 @@ begin
 ensure
   Ztl.ztl_end_update
 end
-puts "#{done.size} finished task(s) in #{folder_title}"
+puts "#{done.size} finished task(s) in #{archive.title}"

@@ -78,6 +78,17 @@ class TestExampleScripts < E2E::Case
     assert_equal %w[途中 書類 アーカイブ], titles(saved_project("家")["children"])
   end
 
+  # Under code page 932 the folder's name from the script (UTF-8) still finds
+  # and makes the folder, and the output is in the host's code page.
+  def test_archive_done_speaks_the_hosts_code_page
+    write_projects(["家", [task("済", progress: 100), folder("アーカイブ", [])]])
+    install_example("archive_done.rb")
+    host_ok("run", "archive_done.rb", "--output", scratch("out.txt"), host_options: ["--codepage", "932"])
+    said = File.binread(scratch("out.txt")).force_encoding(Encoding::Windows_31J).encode(Encoding::UTF_8)
+    assert_equal "moved: 済\n1 finished task(s) in アーカイブ\n", said.delete("\r")
+    assert_equal %w[アーカイブ], titles(saved_project("家")["children"])
+  end
+
   def test_clipboard_to_tasks_adds_one_task_per_line
     write_projects(["家", [task("既存")]])
     File.binwrite(clipboard_file, "卵\r\n\r\n  パン  \nジャム")
