@@ -246,6 +246,8 @@ static VALUE option_hash(VALUE self) {
 
 /* --- Registration -------------------------------------------------------------- */
 
+/* The module and classes (made by ztl.c) are looked up by name, so that RDoc
+ * sees which class these methods belong to. */
 void ztl_init_value_objects(void) {
   VALUE mZtl = rb_define_module("Ztl");
   VALUE cZtlItem = rb_define_class_under(mZtl, "ZtlItem", rb_cObject);
