@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev nlohmann-json3-dev
   xvfb xauth fonts-ipafont-gothic qt6-translations-l10n
-  ruby ruby-dev ruby-minitest
+  ruby ruby-dev ruby-minitest ruby-rubygems
 )
 missing=()
 for p in "${packages[@]}"; do

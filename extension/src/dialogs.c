@@ -15,6 +15,17 @@ static int32_t flag_arg(VALUE value) { return value == Qfalse ? 0 : 1; }
 /* nil is the empty text; anything else goes through the text conversion. */
 static VALUE optional_text(VALUE value) { return NIL_P(value) ? rb_str_new(NULL, 0) : ztl_text_value(value); }
 
+/*
+ * call-seq:
+ *   Ztl.disp_item_select(first = true, second = true, third = true, item = nil, caption = nil) -> ZtlItem or nil
+ *
+ * Shows the host's item selection dialog, starting at item, and waits. Each
+ * flag is on unless it is false: the first adds the special projects, the
+ * second lets a project itself be chosen, the third offers tasks. Answers
+ * the chosen item, nil when cancelled.
+ *
+ *   target = Ztl.disp_item_select(true, true, true, nil, "Move to")
+ */
 static VALUE disp_item_select(int argc, VALUE* argv, VALUE self) {
   (void)self;
   VALUE first, second, third, item, caption;
@@ -32,7 +43,18 @@ static VALUE disp_item_select(int argc, VALUE* argv, VALUE self) {
   return ztl_request_item(ZTL_REQ_DISP_ITEM_SELECT, 0, &payload);
 }
 
-/* A cancel (-1), no date and a date before the channel's epoch all read as nil. */
+/*
+ * call-seq:
+ *   Ztl.disp_date_dialog(time = nil, caption = nil) -> Time or nil
+ *
+ * Shows the host's date dialog with time (a Time, seconds or nil) and waits.
+ * Answers the chosen time, nil when cancelled or no date was chosen.
+ *
+ *   due = Ztl.disp_date_dialog(Time.now, "Due")
+ *--
+ * A cancel (-1), no date and a date before the channel's epoch all read as nil.
+ *++
+ */
 static VALUE disp_date_dialog(int argc, VALUE* argv, VALUE self) {
   (void)self;
   VALUE time, caption;
@@ -53,6 +75,16 @@ static VALUE read_entered_text(const ZtlReply* reply, VALUE unused) {
   return reply->data == NULL ? Qnil : ztl_text_result(reply->data, reply->length);
 }
 
+/*
+ * call-seq:
+ *   Ztl.disp_input_dialog(caption = nil, prompt = nil, text = nil, choices = nil) -> String or nil
+ *
+ * Shows an input dialog and waits; choices is a text of lines offered in
+ * its drop-down list. Answers the entered text ("" for an empty field), nil
+ * when cancelled.
+ *
+ *   name = Ztl.disp_input_dialog("New task", "Title:", "", "Shop\nCall")
+ */
 static VALUE disp_input_dialog(int argc, VALUE* argv, VALUE self) {
   (void)self;
   VALUE texts[INPUT_DIALOG_TEXTS];
@@ -74,8 +106,11 @@ static VALUE disp_input_dialog(int argc, VALUE* argv, VALUE self) {
   return ztl_request_read(ZTL_REQ_DISP_INPUT_DIALOG, 0, &payload, read_entered_text, Qnil);
 }
 
+/* The module (made by ztl.c) is looked up by name, so that RDoc sees which
+ * module these belong to. */
 void ztl_init_dialogs(void) {
-  rb_define_module_function(ztl_mZtl, "disp_item_select", disp_item_select, -1);
-  rb_define_module_function(ztl_mZtl, "disp_date_dialog", disp_date_dialog, -1);
-  rb_define_module_function(ztl_mZtl, "disp_input_dialog", disp_input_dialog, -1);
+  VALUE mZtl = rb_define_module("Ztl");
+  rb_define_module_function(mZtl, "disp_item_select", disp_item_select, -1);
+  rb_define_module_function(mZtl, "disp_date_dialog", disp_date_dialog, -1);
+  rb_define_module_function(mZtl, "disp_input_dialog", disp_input_dialog, -1);
 }

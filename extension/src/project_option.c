@@ -8,6 +8,17 @@
 #include "wrappers.h"
 #include "ztl.h"
 
+/* Document-class: Ztl::ZtlProjectOption
+ *
+ * A snapshot of a project's five on/off options, from ZtlItem#project_option.
+ * The readers answer from the snapshot; each writer changes the option in
+ * the host (sending all five), so a write through an older snapshot brings
+ * back the other values it holds.
+ *
+ *   option = Ztl.ztl_current_project.project_option
+ *   option.relative_path = true
+ */
+
 enum {
   OPTION_WORDS = ZTL_PROJECT_OPTION_RECORD_SIZE / ZTL_WORD_SIZE,
   OPTION_HANDLE = ZTL_PROJECT_OPTION_HANDLE_OFFSET / ZTL_WORD_SIZE,
@@ -56,20 +67,106 @@ static VALUE option_write(VALUE self, int index, VALUE value) {
   static VALUE option_##name(VALUE self) { return option_value(self, index); }                       \
   static VALUE option_set_##name(VALUE self, VALUE value) { return option_write(self, index, value); }
 
+/* Document-method: Ztl::ZtlProjectOption#save_caret_pos
+ * call-seq:
+ *   option.save_caret_pos -> true or false
+ *
+ * The project's "save caret position" option, as the snapshot holds it.
+ *
+ *   option.save_caret_pos
+ */
+/* Document-method: Ztl::ZtlProjectOption#save_caret_pos=
+ * call-seq:
+ *   option.save_caret_pos = flag
+ *
+ * Sets the option in the host (true on, anything else off); the snapshot
+ * follows when the host took it.
+ *
+ *   option.save_caret_pos = true
+ */
 PROJECT_OPTION(save_caret_pos, OPTION_SAVE_CARET_POS)
+/* Document-method: Ztl::ZtlProjectOption#station_and_query_save
+ * call-seq:
+ *   option.station_and_query_save -> true or false
+ *
+ * The project's "station and query save" option.
+ *
+ *   option.station_and_query_save
+ */
+/* Document-method: Ztl::ZtlProjectOption#station_and_query_save=
+ * call-seq:
+ *   option.station_and_query_save = flag
+ *
+ * Sets the option (true on, anything else off).
+ *
+ *   option.station_and_query_save = false
+ */
 PROJECT_OPTION(station_and_query_save, OPTION_STATION_AND_QUERY_SAVE)
+/* Document-method: Ztl::ZtlProjectOption#add_item_to_bottom
+ * call-seq:
+ *   option.add_item_to_bottom -> true or false
+ *
+ * Whether add puts a new item last among its siblings (else first).
+ *
+ *   option.add_item_to_bottom
+ */
+/* Document-method: Ztl::ZtlProjectOption#add_item_to_bottom=
+ * call-seq:
+ *   option.add_item_to_bottom = flag
+ *
+ * Sets the option (true on, anything else off).
+ *
+ *   option.add_item_to_bottom = true
+ */
 PROJECT_OPTION(add_item_to_bottom, OPTION_ADD_ITEM_TO_BOTTOM)
+/* Document-method: Ztl::ZtlProjectOption#folder_behind
+ * call-seq:
+ *   option.folder_behind -> true or false
+ *
+ * The project's "folders behind" option.
+ *
+ *   option.folder_behind
+ */
+/* Document-method: Ztl::ZtlProjectOption#folder_behind=
+ * call-seq:
+ *   option.folder_behind = flag
+ *
+ * Sets the option (true on, anything else off).
+ *
+ *   option.folder_behind = true
+ */
 PROJECT_OPTION(folder_behind, OPTION_FOLDER_BEHIND)
+/* Document-method: Ztl::ZtlProjectOption#relative_path
+ * call-seq:
+ *   option.relative_path -> true or false
+ *
+ * The project's "relative paths" option.
+ *
+ *   option.relative_path
+ */
+/* Document-method: Ztl::ZtlProjectOption#relative_path=
+ * call-seq:
+ *   option.relative_path = flag
+ *
+ * Sets the option (true on, anything else off).
+ *
+ *   option.relative_path = true
+ */
 PROJECT_OPTION(relative_path, OPTION_RELATIVE_PATH)
 
-#define DEFINE_PROJECT_OPTION(c, name)                            \
-  rb_define_method(c, #name, option_##name, 0);                   \
-  rb_define_method(c, #name "=", option_set_##name, 1)
-
+/* The module and class (made by ztl.c) are looked up by name, so that RDoc
+ * sees which class these methods belong to. */
 void ztl_init_project_option(void) {
-  DEFINE_PROJECT_OPTION(ztl_cProjectOption, save_caret_pos);
-  DEFINE_PROJECT_OPTION(ztl_cProjectOption, station_and_query_save);
-  DEFINE_PROJECT_OPTION(ztl_cProjectOption, add_item_to_bottom);
-  DEFINE_PROJECT_OPTION(ztl_cProjectOption, folder_behind);
-  DEFINE_PROJECT_OPTION(ztl_cProjectOption, relative_path);
+  VALUE mZtl = rb_define_module("Ztl");
+  VALUE cZtlProjectOption = rb_define_class_under(mZtl, "ZtlProjectOption", rb_cObject);
+  rb_define_method(cZtlProjectOption, "save_caret_pos", option_save_caret_pos, 0);
+  rb_define_method(cZtlProjectOption, "save_caret_pos=", option_set_save_caret_pos, 1);
+  rb_define_method(cZtlProjectOption, "station_and_query_save", option_station_and_query_save, 0);
+  rb_define_method(cZtlProjectOption, "station_and_query_save=", option_set_station_and_query_save, 1);
+  rb_define_method(cZtlProjectOption, "add_item_to_bottom", option_add_item_to_bottom, 0);
+  rb_define_method(cZtlProjectOption, "add_item_to_bottom=", option_set_add_item_to_bottom, 1);
+  rb_define_method(cZtlProjectOption, "folder_behind", option_folder_behind, 0);
+  rb_define_method(cZtlProjectOption, "folder_behind=", option_set_folder_behind, 1);
+  rb_define_method(cZtlProjectOption, "relative_path", option_relative_path, 0);
+  rb_define_method(cZtlProjectOption, "relative_path=", option_set_relative_path, 1);
 }

@@ -12,6 +12,25 @@ VALUE ztl_cFileLink;
 VALUE ztl_cProjectOption;
 VALUE ztl_cEdit;
 
+/* Document-module: Ztl
+ *
+ * Drives the host from a Ruby script: <tt>require "ztl"</tt> connects to the
+ * host that started the script (or to the station, <tt>zentrella
+ * station</tt>, for a script started outside any host). Every method is one
+ * request to the host. See docs/scripting.md for where scripts live and how
+ * they are run.
+ *
+ *   require "ztl"
+ *   puts Ztl.ztl_current_item.title
+ */
+
+/* Document-class: Ztl::Error
+ *
+ * Raised when the host cannot be reached ("Zentrella has gone away") and for
+ * misuse the host would not catch (an item method on nil: "Can't access
+ * item").
+ */
+
 static void init_module(void) {
   rb_global_variable(&ztl_mZtl);
   rb_global_variable(&ztl_eError);
@@ -58,5 +77,6 @@ RUBY_FUNC_EXPORTED void Init_ztl(void) {
   ztl_init_file_link();
   ztl_init_project_option();
   ztl_init_edit();
+  ztl_init_value_objects();
   ztl_init_constants();
 }

@@ -32,5 +32,6 @@ void ztl_init_item_documents(void);   /* item_documents.c: ZtlItem's documents a
 void ztl_init_document(void);         /* document.c: ZtlItemDocument */
 void ztl_init_file_link(void);        /* file_link.c: ZtlFileLink */
 void ztl_init_constants(void);        /* constants.c */
+void ztl_init_value_objects(void);    /* value_objects.c: inspect, ==, eql? and hash of the wrappers */
 
 #endif /* ZTL_EXTENSION_H */

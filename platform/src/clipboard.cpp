@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <optional>
 #include <poll.h>
 #include <stdexcept>
@@ -37,19 +39,48 @@ bool is_set(const char* variable) {
   return value && *value;
 }
 
+std::optional<DesktopTool> wayland_tool() {
+  auto copy = detail::find_program("wl-copy");
+  auto paste = detail::find_program("wl-paste");
+  if (copy && paste) return DesktopTool{"wl-copy", {*copy}, {*paste, "--no-newline"}};
+  return std::nullopt;
+}
+
+// The X tools need DISPLAY: under Wayland alone they could not reach a server.
+std::optional<DesktopTool> x_tool() {
+  if (auto xclip = detail::find_program("xclip")) {
+    return DesktopTool{"xclip", {*xclip, "-selection", "clipboard", "-in"}, {*xclip, "-selection", "clipboard", "-out"}};
+  }
+  if (auto xsel = detail::find_program("xsel")) {
+    return DesktopTool{"xsel", {*xsel, "--clipboard", "--input"}, {*xsel, "--clipboard", "--output"}};
+  }
+  return std::nullopt;
+}
+
+std::string own_clipboard_file();
+
+// A desktop without a clipboard tool: the text stays in the host's own file,
+// which the user cannot paste from; said once per process, not per copy.
+void tell_no_tool_once() {
+  static std::once_flag told;
+  std::call_once(told, [] {
+    std::fprintf(stderr,
+                 "clipboard: no clipboard tool (wl-copy, xclip or xsel) is installed; "
+                 "the clipboard is the file %s\n",
+                 own_clipboard_file().c_str());
+  });
+}
+
 std::optional<DesktopTool> desktop_tool() {
-  if (is_set("WAYLAND_DISPLAY")) {
-    auto copy = detail::find_program("wl-copy");
-    auto paste = detail::find_program("wl-paste");
-    if (copy && paste) return DesktopTool{"wl-copy", {*copy}, {*paste, "--no-newline"}};
+  const bool wayland = is_set("WAYLAND_DISPLAY");
+  const bool x = is_set("DISPLAY");
+  if (wayland) {
+    if (auto tool = wayland_tool()) return tool;
   }
-  if (is_set("DISPLAY") || is_set("WAYLAND_DISPLAY")) {
-    if (auto xclip = detail::find_program("xclip")) {
-      return DesktopTool{"xclip",
-                         {*xclip, "-selection", "clipboard", "-in"},
-                         {*xclip, "-selection", "clipboard", "-out"}};
-    }
+  if (x) {
+    if (auto tool = x_tool()) return tool;
   }
+  if (wayland || x) tell_no_tool_once();
   return std::nullopt;
 }
 

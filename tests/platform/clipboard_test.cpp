@@ -173,3 +173,96 @@ TEST_F(DesktopClipboard, FailingToolIsAnError) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+// Stand-ins for the desktop's clipboard tools, alone on PATH: each notes its
+// arguments in NAME.args and keeps the selection in a file beside itself.
+class DesktopTools : public ::testing::Test {
+ protected:
+  void install(const std::string& name, const std::string& in_flag, const std::string& out_flag) {
+    std::string tool = tools / name;
+    test::write_text(tool, "#!/bin/sh\n"
+                           "echo \"$*\" >> \"" + (tools / name) + ".args\"\n"
+                           "for a in \"$@\"; do\n"
+                           "  [ \"$a\" = '" + in_flag + "' ] && exec /bin/cat > \"" + (tools / "selection") + "\"\n"
+                           "  [ \"$a\" = '" + out_flag + "' ] && exec /bin/cat \"" + (tools / "selection") + "\"\n"
+                           "done\n"
+                           "exit 7\n");
+    ::chmod(tool.c_str(), 0755);
+  }
+  void install_wayland() {
+    install("wl-paste", "--never", "--no-newline");
+    // wl-copy takes the text with no flag at all.
+    std::string copy = tools / "wl-copy";
+    test::write_text(copy, "#!/bin/sh\necho \"$*\" >> \"" + copy + ".args\"\nexec /bin/cat > \"" +
+                               (tools / "selection") + "\"\n");
+    ::chmod(copy.c_str(), 0755);
+  }
+  std::string args(const std::string& name) {
+    return std::filesystem::exists(tools / (name + ".args")) ? test::file_text(tools / (name + ".args")) : "";
+  }
+
+  ScratchFolder tools;
+  ScratchFolder runtime;
+  ScopedVariable no_file{clipboard::kClipboardFileVariable, std::nullopt};
+  ScopedVariable display{"DISPLAY", ":99"};
+  ScopedVariable wayland{"WAYLAND_DISPLAY", std::nullopt};
+  ScopedVariable path{"PATH", tools.path()};
+  ScopedVariable runtime_dir{"XDG_RUNTIME_DIR", runtime.path()};
+};
+
+TEST_F(DesktopTools, XselServesXWhenXclipIsMissing) {
+  install("xsel", "--input", "--output");
+  clipboard::set_text("via xsel\n");
+  EXPECT_EQ(test::file_text(tools / "selection"), "via xsel\n");
+  EXPECT_EQ(clipboard::get_text(), "via xsel\n");
+  EXPECT_EQ(args("xsel"), "--clipboard --input\n--clipboard --output\n");
+}
+
+// Under Wayland wl-copy comes first, even with the X tools at hand; under X
+// xclip comes before xsel.
+TEST_F(DesktopTools, EachDisplayTakesItsOwnToolFirst) {
+  install_wayland();
+  install("xclip", "-in", "-out");
+  install("xsel", "--input", "--output");
+  {
+    ScopedVariable on_wayland{"WAYLAND_DISPLAY", "wayland-0"};
+    clipboard::set_text("to wayland");
+    EXPECT_EQ(clipboard::get_text(), "to wayland");
+  }
+  EXPECT_EQ(args("wl-copy"), "\n");
+  EXPECT_EQ(args("wl-paste"), "--no-newline\n");
+  clipboard::set_text("to x");
+  EXPECT_EQ(clipboard::get_text(), "to x");
+  EXPECT_EQ(args("xclip"), "-selection clipboard -in\n-selection clipboard -out\n");
+  EXPECT_EQ(args("xsel"), "");
+}
+
+// A display with no tool that can reach it keeps the host's own clipboard and
+// says so once, however often the clipboard is used. The X tools are no use
+// to Wayland alone.
+TEST_F(DesktopTools, WithoutAToolTheUserIsToldOnceAndTheHostKeepsTheText) {
+  install("xclip", "-in", "-out");
+  ScopedVariable no_x{"DISPLAY", std::nullopt};
+  ScopedVariable on_wayland{"WAYLAND_DISPLAY", "wayland-0"};
+  testing::internal::CaptureStderr();
+  clipboard::set_text("kept");
+  const std::string kept = clipboard::get_text();
+  {
+    ScopedVariable x_too{"DISPLAY", ":99"};
+    std::filesystem::remove(tools / "xclip");
+    clipboard::set_text("kept again");
+  }
+  const std::string told = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(kept, "kept");
+  EXPECT_EQ(test::file_text(runtime / "zentrella/clipboard"), "kept again");
+  EXPECT_EQ(args("xclip"), "");
+  const std::string file = runtime / "zentrella/clipboard";
+  EXPECT_EQ(told, "clipboard: no clipboard tool (wl-copy, xclip or xsel) is installed; the clipboard is the file " +
+                      file + "\n");
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,6 +1,8 @@
 // The clipboard: the desktop's where there is one (text put there stays after
-// the host exits), else the host's own, a file in the user's runtime folder
-// (ZTL_CLIPBOARD_FILE names another) that tests and the user can read.
+// the host exits), through wl-copy and wl-paste under Wayland, xclip or xsel
+// under X; else the host's own, a file in the user's runtime folder
+// (ZTL_CLIPBOARD_FILE names another) that tests and the user can read. A
+// display without any of those tools is said once per process on stderr.
 #pragma once
 
 #include <string>
