@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QProcess>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
@@ -102,7 +103,7 @@ class MainWindowTest : public ::testing::Test {
     zentrella::reset_session();
     zentrella::Session& s = zentrella::session();
     s.user_folder = user_folder_;
-    s.station = false;
+    s.station = true;  // in the test's own namespace
     platform::write_file_atomically(project_file(), kProjects);
     zentrella::open_project_file(s, project_file());
     zentrella::open_special_projects(s, user_folder_ + zentrella::kSpecialProjectsFile);
@@ -276,6 +277,27 @@ TEST_F(MainWindowTest, CancelButtonEndsALoopingScriptAndTheWindowStaysResponsive
   EXPECT_TRUE(window_->isVisible()) << "the close waits for the end of the run";
   QTest::qWait(50);
   EXPECT_FALSE(window_->isVisible()) << "and happens then";
+}
+
+TEST_F(MainWindowTest, ExternalScriptsAreServedWhileTheWindowIsOpen) {
+  s().set_current_folder(child(project(), 0));
+  window_->follow_model();
+  QProcess script;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("RUBYLIB", ZTL_STAGE_DIR "/ruby");
+  script.setProcessEnvironment(environment);
+  script.start("ruby", {"-e", QString::fromUtf8("require 'ztl'; Ztl.ztl_exec_command('NewTask', '外から')")});
+  ASSERT_TRUE(script.waitForStarted());
+  // The window's own event loop serves it: the user keeps working meanwhile.
+  QElapsedTimer waiting;
+  waiting.start();
+  while (script.state() != QProcess::NotRunning && waiting.elapsed() < 8000) QTest::qWait(20);
+  ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+  window_->follow_model();
+  const int rows = window_->task_list().topLevelItemCount();
+  ASSERT_EQ(rows, 3);
+  EXPECT_EQ(window_->task_list().topLevelItem(2)->text(TaskListView::kTitle), QString::fromUtf8("外から"));
+  EXPECT_TRUE(action("フォルダを作る")->isEnabled()) << "enabled again once the script was served";
 }
 
 TEST_F(MainWindowTest, QuittingWithChangesSavesThem) {
