@@ -300,6 +300,28 @@ TEST_F(MainWindowTest, ExternalScriptsAreServedWhileTheWindowIsOpen) {
   EXPECT_TRUE(action("フォルダを作る")->isEnabled()) << "enabled again once the script was served";
 }
 
+// Without a wait form, the host's message pump alone keeps the window alive.
+TEST_F(MainWindowTest, TheMessagePumpProcessesTheWindowsEventsDuringARun) {
+  window_.reset();
+  bool stop = false;
+  QElapsedTimer running;
+  // Bounded, so that a pump that processes nothing fails the test instead of hanging it.
+  MainWindow window({{7, "Scriptlink_Pump", "ポンプ", -1, 0}}, [&](std::uint32_t) {
+    while (!stop && running.elapsed() < 5000) ZTLPlugin_ExecMessageProc();
+  });
+  window.show();
+  bool enabled_during_run = true;
+  QTimer::singleShot(100, [&] {
+    enabled_during_run = window.command_actions().front()->isEnabled();
+    stop = true;
+  });
+  running.start();
+  ASSERT_TRUE(window.run_command(7));
+  EXPECT_LT(running.elapsed(), 5000);
+  EXPECT_FALSE(enabled_during_run);
+  EXPECT_TRUE(window.command_actions().front()->isEnabled());
+}
+
 TEST_F(MainWindowTest, QuittingWithChangesSavesThem) {
   ASSERT_EQ(zentrella::run_host_command("NewTask", false, {"終了前の変更"}), -1);
   ASSERT_FALSE(s().dirty_files().empty());
@@ -336,6 +358,7 @@ TEST_F(MainWindowTest, MovedItemsKeepTheirHandleAndBothFilesAreMarked) {
 }  // namespace desktop
 
 int main(int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   ::testing::InitGoogleTest(&argc, argv);
   QApplication application(argc, argv);
   return RUN_ALL_TESTS();

@@ -131,10 +131,9 @@ bool MainWindow::locked() const {
   return platform::locked_window() != 0 || zentrella::session().update_depth > 0;
 }
 
-void MainWindow::task_list_remake() {
-  remake_pending_ = true;
-  follow_model();
-}
+// Made at the next tick, or when the lock is released: a script that asks
+// after each of many changes costs one rebuild per tick, not one per change.
+void MainWindow::task_list_remake() { remake_pending_ = true; }
 
 void MainWindow::follow_model() {
   if (locked()) return;
