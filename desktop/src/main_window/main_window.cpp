@@ -15,6 +15,7 @@
 #include "api/exported.h"
 #include "dialog_layout.h"
 #include "main_window/host_text.h"
+#include "model/interrupt.h"
 #include "model/session.h"
 #include "model/view_hooks.h"
 #include "storage/session_files.h"
@@ -124,7 +125,14 @@ void MainWindow::tick() {
     if (actions_disabled_) set_running(false);
   }
   follow_model();
-  if (!busy_) save_quietly();
+  if (busy_) return;
+  save_quietly();
+  // Ctrl-C or SIGTERM in the terminal that started the window ends it as
+  // the user's quit does: the changes saved.
+  if (zentrella::interrupt_requested() || zentrella::termination_requested()) {
+    zentrella::clear_interrupt();
+    close();
+  }
 }
 
 bool MainWindow::locked() const {

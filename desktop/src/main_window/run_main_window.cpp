@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPainter>
+#include <memory>
 
 #include "cli/plugin_host.h"
 #include "dialog_layout.h"
@@ -14,14 +15,16 @@ namespace desktop {
 namespace {
 
 // The front end makes the application object on its first prompt; the main
-// window needs it first.
-QApplication& application() {
+// window needs it first. It is made for the window's life and no longer: one
+// left to the exit handlers would outlive the platform plug-in it was made with.
+std::unique_ptr<QApplication> application() {
   static int argc = 1;
   static char name[] = "zentrella";
   static char* argv[] = {name, nullptr};
-  if (QApplication::instance() == nullptr) static QApplication made(argc, argv);
+  std::unique_ptr<QApplication> made;
+  if (QApplication::instance() == nullptr) made = std::make_unique<QApplication>(argc, argv);
   install_japanese_texts();
-  return *qApp;
+  return made;
 }
 
 MainWindow::Execute executor(const zentrella::cli::PluginHost& plugin) {
@@ -48,15 +51,15 @@ QImage with_title_bar(QWidget& widget) {
 }  // namespace
 
 int run_main_window(const zentrella::cli::PluginHost& plugin) {
-  QApplication& app = application();
+  const std::unique_ptr<QApplication> made = application();
   MainWindow window(plugin_commands(plugin.info()), executor(plugin));
   window.show();
-  app.exec();
+  QApplication::exec();
   return window.exit_code();
 }
 
 void render_main_window(const zentrella::cli::PluginHost* plugin, const char* folder) {
-  application();
+  const std::unique_ptr<QApplication> made = application();
   QDir().mkpath(QString::fromUtf8(folder));
   MainWindow window(plugin != nullptr ? plugin_commands(plugin->info()) : std::vector<PluginCommand>{},
                     [](std::uint32_t) {});
