@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
 #include <memory>
 #include <string>
 
@@ -41,9 +43,13 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   platform::codepage::set_current(platform::codepage::CodePage::utf8);
   platform::prompt::set_front_end(desktop::make_desktop_front_end());
-  // A copy in a folder of its own: the window saves what changes.
-  const std::string folder = platform::paths::with_trailing_slash(argv[1]) + "main-window-user/";
-  platform::paths::create_folders(folder);
+  // A copy in a folder of its own, removed at the end: the window saves what changes.
+  char scratch[] = "/tmp/ztl-render-XXXXXX";
+  if (mkdtemp(scratch) == nullptr) {
+    std::perror("mkdtemp");
+    return 1;
+  }
+  const std::string folder = std::string(scratch) + "/";
   const std::string projects = folder + "sample-projects.json";
   platform::write_file_atomically(projects, *platform::read_whole_file(argv[2]));
   zentrella::Session& s = zentrella::session();
@@ -61,6 +67,10 @@ int main(int argc, char** argv) {
     plugin = std::make_unique<zentrella::cli::PluginHost>(argv[3]);
   }
   desktop::render_main_window(plugin.get(), argv[1]);
-  std::printf("%s/main-window.png\n%s/main-window-wait-form.png\n", argv[1], argv[1]);
+  plugin.reset();
+  std::filesystem::remove_all(scratch);
+  for (const char* name : {"main-window", "main-window-wait-form", "item-properties"}) {
+    std::printf("%s/%s.png\n", argv[1], name);
+  }
   return 0;
 }

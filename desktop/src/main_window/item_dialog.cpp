@@ -63,12 +63,13 @@ ItemDialog::ItemDialog(zentrella::Handle item, QWidget* parent)
   title_->setText(from_host(fields.title));
   form->addRow(QString::fromUtf8("タイトル"), title_);
   progress_->setObjectName("ProgressEdit");
-  progress_->setRange(0, 100);
+  // A value a script set outside 0..100 is kept unless the user changes it.
+  progress_->setRange(std::min(0, fields.progress), std::max(100, fields.progress));
   progress_->setSuffix("%");
-  progress_->setValue(std::clamp(fields.progress, 0, 100));
+  progress_->setValue(fields.progress);
   form->addRow(QString::fromUtf8("進捗"), progress_);
   priority_->setObjectName("PriorityEdit");
-  priority_->setRange(-9999, 9999);
+  priority_->setRange(std::min(-9999, fields.priority), std::max(9999, fields.priority));
   priority_->setValue(fields.priority);
   form->addRow(QString::fromUtf8("優先度"), priority_);
   dates_[0] = add_date("開始", fields.dates.start, *form);

@@ -123,6 +123,7 @@ void MainWindow::tick() {
       platform::MessageQueue::instance().dispatch_pending();
     }
     if (actions_disabled_) set_running(false);
+    if (close_requested_) close();
   }
   follow_model();
   if (busy_) return;

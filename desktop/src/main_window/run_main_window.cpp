@@ -7,7 +7,9 @@
 
 #include "cli/plugin_host.h"
 #include "dialog_layout.h"
+#include "main_window/item_dialog.h"
 #include "main_window/main_window.h"
+#include "model/session.h"
 #include "model/wait_form.h"
 
 namespace desktop {
@@ -85,6 +87,11 @@ void render_main_window(const zentrella::cli::PluginHost* plugin, const char* fo
   }
   picture.save(QDir(QString::fromUtf8(folder)).filePath("main-window-wait-form.png"), "PNG");
   zentrella::wait_form().close();
+
+  ItemDialog properties(zentrella::session().current_item(), &window);
+  properties.show();
+  QApplication::processEvents();
+  with_title_bar(properties).save(QDir(QString::fromUtf8(folder)).filePath("item-properties.png"), "PNG");
 }
 
 }  // namespace desktop
