@@ -337,28 +337,6 @@ TEST_F(MainWindowTest, QuittingWithChangesSavesThem) {
   EXPECT_EQ(window_->exit_code(), 0);
 }
 
-TEST_F(MainWindowTest, MovedItemsKeepTheirHandleAndBothFilesAreMarked) {
-  const Handle release = child(project(), 0);
-  const Handle papers = child(project(), 1);
-  const Handle task = child(release, 0);
-  s().set_current_item(task);
-  s().clear_dirty();
-  ASSERT_TRUE(s().move_item(task, papers));
-  EXPECT_EQ(child(papers, 0), task);
-  EXPECT_EQ(s().store().item(release)->children.size(), 1u);
-  EXPECT_EQ(s().current_folder(), papers) << "the current item stays current in its new place";
-  EXPECT_EQ(s().dirty_files().count(project_file()), 1u);
-  // Below itself, projects, and the special projects: refused.
-  EXPECT_FALSE(s().move_item(release, release));
-  EXPECT_FALSE(s().move_item(project(), papers));
-  EXPECT_FALSE(s().move_item(s().special(zentrella::SpecialProject::scrap), papers));
-  // Out of the bin again, with the bin's file marked too.
-  ASSERT_TRUE(s().delete_item(task, true));
-  s().clear_dirty();
-  ASSERT_TRUE(s().move_item(task, release));
-  EXPECT_EQ(s().dirty_files().size(), 2u);
-}
-
 }  // namespace
 }  // namespace desktop
 
