@@ -181,7 +181,6 @@ bool Session::assign_item(Handle target, Handle source, bool with_children) {
   return true;
 }
 
-// The bin's categories are only those its items brought; they go with them.
 bool Session::move_item(Handle handle, Handle new_parent) {
   const Item* moving = store_.item(handle);
   if (moving == nullptr || moving->parent == 0 || store_.item(new_parent) == nullptr) return false;
@@ -201,6 +200,7 @@ bool Session::move_item(Handle handle, Handle new_parent) {
   return true;
 }
 
+// The bin's categories are only those its items brought; they go with them.
 bool Session::empty_recycle_bin() {
   const Handle bin = special(SpecialProject::recycle_bin);
   const std::vector<Handle> inside = store_.item(bin)->children;
