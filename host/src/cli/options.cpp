@@ -108,7 +108,7 @@ Options parse_options(const std::vector<std::string>& arguments) {
 }
 
 const char* usage_text() {
-  return "usage: zentrella [OPTION]... COMMAND\n"
+  return "usage: zentrella [OPTION]... [COMMAND]\n"
          "\n"
          "Options:\n"
          "  --user-folder DIR   the user folder (default: $XDG_DATA_HOME/zentrella/)\n"
