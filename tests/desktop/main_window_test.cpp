@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <cstdlib>
 #include <cstring>
@@ -222,6 +224,24 @@ TEST_F(MainWindowTest, EditorPaneShowsTheModelsSelectionAndHandsTypingBack) {
   EXPECT_EQ(ZTLPlugin_EditGetSelStart(), 14);  // after "一行目だ\r\n"
   for (int tick = 0; tick < 20 && saved().find("一行目だ") == std::string::npos; ++tick) QTest::qWait(50);
   EXPECT_NE(saved().find("一行目だ"), std::string::npos) << "saved as the window saves every change";
+}
+
+TEST_F(MainWindowTest, EditorPaneScrollsToTheModelsTopRowWrappedAtItsColumns) {
+  const Handle task = child(child(project(), 0), 0);
+  s().set_current_item(task);
+  // Line 0 is 100 full-width characters: 300 bytes in UTF-8, so rows 0 to 3
+  // of the model; the lines after it are short.
+  std::string text;
+  for (int i = 0; i < 100; ++i) text += "あ";
+  text += "\r\n";
+  for (int line = 1; line < 60; ++line) text += "line " + std::to_string(line) + "\r\n";
+  ASSERT_EQ(ZTLPlugin_SetDescriptionStr(s().current_document(), text.c_str()), ZTL_TRUE);
+  ZTLPlugin_EditSetTopRow(4 + 20);  // the row of line 21
+  window_->follow_model();
+  EditorPane& pane = window_->editor_pane();
+  EXPECT_EQ(pane.cursorForPosition(QPoint(4, 4)).blockNumber(), 21);
+  // A full-width character is two columns of the pane, so line 0 wraps too.
+  EXPECT_GT(pane.document()->firstBlock().layout()->lineCount(), 1);
 }
 
 TEST_F(MainWindowTest, ScriptRunFromTheMenuChangesTheTreeAndTheViewShowsIt) {
