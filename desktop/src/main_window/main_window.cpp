@@ -26,17 +26,17 @@ namespace {
 
 constexpr int kTickMs = 100;
 
-// While a plug-in call runs, the window is busy; the guard ends that however
-// the call leaves.
-class BusyGuard {
+// Raises a flag for the guard's life (a plug-in call that runs, a close in
+// progress), however the scope is left.
+class FlagGuard {
  public:
-  explicit BusyGuard(bool& busy) : busy_(busy) { busy_ = true; }
-  ~BusyGuard() { busy_ = false; }
-  BusyGuard(const BusyGuard&) = delete;
-  BusyGuard& operator=(const BusyGuard&) = delete;
+  explicit FlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FlagGuard() { flag_ = false; }
+  FlagGuard(const FlagGuard&) = delete;
+  FlagGuard& operator=(const FlagGuard&) = delete;
 
  private:
-  bool& busy_;
+  bool& flag_;
 };
 
 }  // namespace
@@ -119,7 +119,7 @@ void MainWindow::tick() {
   if (!busy_) {
     // The station's messages: an external script is served from here, to its end.
     {
-      const BusyGuard busy(busy_);
+      const FlagGuard busy(busy_);
       platform::MessageQueue::instance().dispatch_pending();
     }
     if (actions_disabled_) set_running(false);
@@ -130,8 +130,11 @@ void MainWindow::tick() {
   save_quietly();
   // Ctrl-C or SIGTERM in the terminal that started the window ends it as
   // the user's quit does: the changes saved.
-  if (zentrella::interrupt_requested() || zentrella::termination_requested()) {
+  // A termination stays raised: it asks once.
+  const bool terminated = zentrella::termination_requested() && !termination_seen_;
+  if (zentrella::interrupt_requested() || terminated) {
     zentrella::clear_interrupt();
+    termination_seen_ = zentrella::termination_requested();
     close();
   }
 }
@@ -203,7 +206,7 @@ bool MainWindow::run_command(std::uint32_t number) {
   if (busy_) return false;
   editor_->commit();
   {
-    const BusyGuard busy(busy_);
+    const FlagGuard busy(busy_);
     set_running(true);
     try {
       execute_(number);
@@ -259,6 +262,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  close_requested_ = false;
+  if (closing_) {  // the question below is open: its own event loop asked again
+    event->ignore();
+    return;
+  }
+  const FlagGuard closing(closing_);
   editor_->commit();
   if (!zentrella::session().dirty_files().empty() && !save()) {
     const auto answer = QMessageBox::question(this, QString::fromUtf8("zentrella"),

@@ -96,6 +96,8 @@ class MainWindow final : public QMainWindow {
   bool busy_ = false;
   bool actions_disabled_ = false;
   bool close_requested_ = false;
+  bool closing_ = false;
+  bool termination_seen_ = false;
   bool refreshing_documents_ = false;
   std::string shown_status_;
   std::string last_save_error_;
