@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QMessageBox>
 #include <QProcess>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -355,6 +356,48 @@ TEST_F(MainWindowTest, QuittingWithChangesSavesThem) {
   EXPECT_TRUE(s().dirty_files().empty());
   EXPECT_NE(saved().find("終了前の変更"), std::string::npos);
   EXPECT_EQ(window_->exit_code(), 0);
+}
+
+// The boxes the window asks while it closes, answered as they come: "OK" to
+// a report, the given answer to the question.
+class BoxAnswerer {
+ public:
+  explicit BoxAnswerer(QMessageBox::StandardButton answer) {
+    QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      const bool question = box->button(QMessageBox::Yes) != nullptr;
+      questions_ += question ? 1 : 0;
+      question ? box->button(answer)->click() : box->accept();
+    });
+    timer_.start(20);
+  }
+  int questions() const { return questions_; }
+
+ private:
+  QTimer timer_;
+  int questions_ = 0;
+};
+
+TEST_F(MainWindowTest, AFailedSaveOnQuittingAsksBeforeTheChangesAreLost) {
+  // A project file below a plain file cannot be written, whoever runs the test.
+  s().store().item(project())->file_name = project_file() + "/below-a-file.json";
+  ASSERT_EQ(zentrella::run_host_command("NewTask", false, {"保存できない変更"}), -1);
+  {
+    const BoxAnswerer keep_it(QMessageBox::No);
+    window_->request_close();
+    EXPECT_EQ(keep_it.questions(), 1);
+  }
+  EXPECT_TRUE(window_->isVisible()) << "the user chose to stay";
+  EXPECT_FALSE(s().dirty_files().empty());
+  {
+    const BoxAnswerer leave(QMessageBox::Yes);
+    window_->request_close();
+    EXPECT_EQ(leave.questions(), 1);
+  }
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_EQ(window_->exit_code(), 1);
+  s().clear_dirty();
 }
 
 }  // namespace
