@@ -86,6 +86,11 @@ class MainWindowTest : public ::testing::Test {
     setenv("ZTL_NAMESPACE", ("mainwin-" + std::to_string(getpid())).c_str(), 1);
     unsetenv("ZTL_CHANNEL");
     unsetenv(platform::prompt::kAnswersVariable);
+#ifdef ZTL_SCRIPT_PRELOAD
+    // Under the sanitizers Ruby loads an instrumented ztl.so.
+    setenv("LD_PRELOAD", ZTL_SCRIPT_PRELOAD, 1);
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+#endif
     std::string file(4, '\0');
     const std::int32_t count = std::size(kScripts);
     std::memcpy(&file[0], &count, 4);
