@@ -60,20 +60,12 @@ int run_main_window(const zentrella::cli::PluginHost& plugin) {
   return window.exit_code();
 }
 
-void render_main_window(const zentrella::cli::PluginHost* plugin, const char* folder) {
-  const std::unique_ptr<QApplication> made = application();
-  QDir().mkpath(QString::fromUtf8(folder));
-  MainWindow window(plugin != nullptr ? plugin_commands(plugin->info()) : std::vector<PluginCommand>{},
-                    [](std::uint32_t) {});
-  window.show();
-  QApplication::processEvents();
-  window.follow_model();
-  QApplication::processEvents();
-  QImage picture = with_title_bar(window);
-  picture.save(QDir(QString::fromUtf8(folder)).filePath("main-window.png"), "PNG");
-
+// The window as it is while a script runs: its command drawn from inside the
+// run, the wait form shown over it.
+void render_running(MainWindow& window, const QString& path) {
   zentrella::wait_form().show(nullptr, "スクリプト実行中", "集計.rb");
   QApplication::processEvents();
+  QImage picture = with_title_bar(window);
   for (QWidget* top : QApplication::topLevelWidgets()) {
     if (top->objectName() != "WaitForm" || !top->isVisible()) continue;
     const QImage form = with_title_bar(*top);
@@ -85,13 +77,29 @@ void render_main_window(const zentrella::cli::PluginHost* plugin, const char* fo
     painter.drawRect(QRectF(at - QPointF(1, 1), size + QSizeF(1, 1)));
     painter.drawImage(at, form);
   }
-  picture.save(QDir(QString::fromUtf8(folder)).filePath("main-window-wait-form.png"), "PNG");
+  picture.save(path, "PNG");
   zentrella::wait_form().close();
+}
+
+void render_main_window(const zentrella::cli::PluginHost* plugin, const char* folder) {
+  const std::unique_ptr<QApplication> made = application();
+  const QDir into(QString::fromUtf8(folder));
+  QDir().mkpath(into.path());
+  MainWindow window(plugin != nullptr ? plugin_commands(plugin->info()) : std::vector<PluginCommand>{},
+                    [&window, &into](std::uint32_t) {
+                      render_running(window, into.filePath("main-window-wait-form.png"));
+                    });
+  window.show();
+  QApplication::processEvents();
+  window.follow_model();
+  QApplication::processEvents();
+  with_title_bar(window).save(into.filePath("main-window.png"), "PNG");
+  window.run_command(0);
 
   ItemDialog properties(zentrella::session().current_item(), &window);
   properties.show();
   QApplication::processEvents();
-  with_title_bar(properties).save(QDir(QString::fromUtf8(folder)).filePath("item-properties.png"), "PNG");
+  with_title_bar(properties).save(into.filePath("item-properties.png"), "PNG");
 }
 
 }  // namespace desktop
