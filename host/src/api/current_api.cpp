@@ -1,5 +1,6 @@
 // What is current, the selection, the task list and the special projects.
 #include "api/api_support.h"
+#include "model/view_hooks.h"
 
 using namespace zentrella;
 using namespace zentrella::api;
@@ -73,8 +74,12 @@ extern "C" ZtlHandle ZTLPlugin_GetScrapProject(void) {
   return guarded<ZtlHandle>("GetScrapProject", 0, [] { return s().special(SpecialProject::scrap); });
 }
 
-// The task list is built on demand from the current folder, so a remake has
-// nothing to rebuild; it is counted so that callers can be checked.
+// The model keeps no list of its own (it is found from the current folder);
+// a remake is counted so that callers can be checked, and a window showing
+// the task list rebuilds it.
 extern "C" void ZTLPlugin_RemakeTaskListView(int32_t, int32_t, int32_t) {
-  guarded_void("RemakeTaskListView", [] { ++s().remake_count; });
+  guarded_void("RemakeTaskListView", [] {
+    ++s().remake_count;
+    notify_task_list_remake();
+  });
 }

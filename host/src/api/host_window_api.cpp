@@ -10,6 +10,7 @@
 #include "api/api_support.h"
 #include "model/host_commands.h"
 #include "model/host_dialogs.h"
+#include "model/view_hooks.h"
 #include "model/wait_form.h"
 
 using namespace zentrella;
@@ -80,6 +81,7 @@ extern "C" void ZTLPlugin_ExecMessageProc(void) {
   guarded_void("ExecMessageProc", [] {
     platform::MessageQueue::instance().dispatch_pending();
     wait_form().pump();
+    pump_window_events();
   });
 }
 

@@ -27,6 +27,7 @@
 
 #include <ztl/channel.h>
 
+#include "cli/desktop_runner.h"
 #include "cli/options.h"
 #include "cli/plugin_host.h"
 #include "model/host_commands.h"
@@ -88,11 +89,35 @@ std::string default_project(const std::string& user_folder) {
   return path;
 }
 
+// The main window needs a display, and a host built with it.
+void check_desktop(const Options& options) {
+  if (options.command != "desktop") return;
+  if (!desktop_runner()) throw std::runtime_error("desktop: this host was built without the desktop (Qt 6)");
+#ifdef ZTL_HAVE_DESKTOP
+  if (!desktop::display_reachable()) {
+    throw std::runtime_error("desktop: no display answers (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM)");
+  }
+#endif
+}
+
+// Without a command the main window opens when there is a display to show it on.
+void choose_command(Options& options) {
+  if (!options.command.empty()) return;
+#ifdef ZTL_HAVE_DESKTOP
+  if (desktop_runner() && desktop::display_reachable()) {
+    options.command = "desktop";
+    return;
+  }
+#endif
+  throw UsageError("no command given");
+}
+
 // Scripted answers, when asked for, come before any front end of the user's.
 void choose_front_end(const Options& options) {
+  check_desktop(options);
   const char* answers = std::getenv(platform::prompt::kAnswersVariable);
   if (answers != nullptr && *answers != '\0') return;
-  if (options.ui == "terminal") return;
+  if (options.ui == "terminal" && options.command != "desktop") return;
 #ifdef ZTL_HAVE_DESKTOP
   // Looked at only when the desktop may be wanted: a remote display can take a second to answer.
   if (!desktop::display_reachable()) {
@@ -265,6 +290,7 @@ int run_command(const Options& options) {
   if (options.command == "run") run_script(plugin, options.run);
   if (options.command == "exec") plugin.entry().Execute(options.exec_number, nullptr);
   if (options.command == "station") serve_station();
+  if (options.command == "desktop") return desktop_runner()(plugin);
   save_dirty_files(session());
   return kExitOk;
 }
@@ -284,6 +310,7 @@ int host_main(int argc, char** argv) {
   Options options;
   try {
     options = parse_options(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options.help) choose_command(options);
   } catch (const UsageError& error) {
     std::fprintf(stderr, "zentrella: %s\nTry 'zentrella --help' for more information.\n", error.what());
     return kExitUsage;

@@ -60,7 +60,8 @@ void parse_command(Cursor& cursor, Options& options) {
   if (command == "exec") {
     if (cursor.done()) throw UsageError("exec needs a command number");
     options.exec_number = parse_number(cursor.next());
-  } else if (command != "commands" && command != "version" && command != "station" && command != "clipboard") {
+  } else if (command != "commands" && command != "version" && command != "station" && command != "clipboard" &&
+             command != "desktop") {
     throw UsageError("unknown command: " + command);
   }
   if (!cursor.done()) throw UsageError("unexpected argument after " + command + ": " + cursor.next());
@@ -102,11 +103,12 @@ Options parse_options(const std::vector<std::string>& arguments) {
       return options;
     }
   }
-  throw UsageError("no command given");
+  // No command: the main window when a display is reachable (host_main decides).
+  return options;
 }
 
 const char* usage_text() {
-  return "usage: zentrella [OPTION]... COMMAND\n"
+  return "usage: zentrella [OPTION]... [COMMAND]\n"
          "\n"
          "Options:\n"
          "  --user-folder DIR   the user folder (default: $XDG_DATA_HOME/zentrella/)\n"
@@ -127,7 +129,9 @@ const char* usage_text() {
          "                      run a script through the plug-in\n"
          "  exec N              run the plug-in's command number N\n"
          "  station             serve external scripts until interrupted (Ctrl-C)\n"
-         "  clipboard           print the clipboard's text\n";
+         "  clipboard           print the clipboard's text\n"
+         "  desktop             open the main window on the projects (the default when\n"
+         "                      a display is reachable)\n";
 }
 
 }  // namespace zentrella::cli

@@ -29,7 +29,7 @@ struct Options {
   std::optional<std::string> codepage;  // "utf-8" or "932"
   bool no_station = false;
   std::optional<std::string> ui;  // "desktop" or "terminal"; default: desktop when a display is reachable
-  std::string command;  // commands, version, run, exec, station, clipboard
+  std::string command;  // commands, version, run, exec, station, clipboard, desktop; "" = none given
   RunOptions run;
   unsigned exec_number = 0;
 };

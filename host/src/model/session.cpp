@@ -90,6 +90,7 @@ std::string Session::default_project_file() const {
 }
 
 void Session::touch_project(Handle handle) {
+  ++revision;
   editor_.forget_layout();  // the change may have been the editor's document
   const Handle project = project_of(handle);
   Item* item = store_.item(project);
@@ -177,6 +178,25 @@ bool Session::assign_item(Handle target, Handle source, bool with_children) {
   conform_categories(target);
   touch(target);
   leave_removed(replaced, target);
+  return true;
+}
+
+bool Session::move_item(Handle handle, Handle new_parent) {
+  const Item* moving = store_.item(handle);
+  if (moving == nullptr || moving->parent == 0 || store_.item(new_parent) == nullptr) return false;
+  if (moving->parent == new_parent) return true;
+  const Handle old_project = project_of(handle);
+  if (!store_.move_item(handle, new_parent)) return false;  // below itself
+  touch_project(old_project);
+  conform_categories(handle);
+  touch_project(handle);
+  // The current item is a row of the task list: it stays current in its new place.
+  if (current_item_ != 0 && store_.is_ancestor_or_self(handle, current_item_)) {
+    const Handle current = current_item_;
+    const Handle document = current_document_;
+    set_current_item(current);
+    if (document != 0) set_current_document(document);
+  }
   return true;
 }
 
@@ -292,12 +312,14 @@ Handle Session::item_from_message_id(const std::string& message_id) const {
 bool Session::set_current_folder(Handle handle) {
   const Item* folder = store_.item(handle);
   if (folder == nullptr || folder->fields.kind == ItemKind::task) return false;
+  ++revision;
   current_folder_ = handle;
   if (current_item_ != 0 && store_.item(current_item_)->parent != handle) set_current_item(0);
   return true;
 }
 
 bool Session::set_current_item(Handle handle) {
+  ++revision;
   if (handle == 0) {
     current_item_ = 0;
     set_current_document(0);
@@ -313,6 +335,7 @@ bool Session::set_current_item(Handle handle) {
 }
 
 bool Session::set_current_document(Handle handle) {
+  ++revision;
   if (handle == 0) {
     current_document_ = 0;
     editor_.open(0);
@@ -337,11 +360,13 @@ bool Session::is_selected(Handle handle) const {
 void Session::set_selected(Handle handle, bool selected) {
   if (store_.item(handle) == nullptr) return;
   const bool now = is_selected(handle);
+  if (selected != now) ++revision;
   if (selected && !now) selection_.push_back(handle);
   if (!selected && now) selection_.erase(std::find(selection_.begin(), selection_.end(), handle));
 }
 
 void Session::select_only(const std::vector<Handle>& items) {
+  ++revision;
   selection_.clear();
   for (Handle handle : items) set_selected(handle, true);
 }
@@ -379,6 +404,7 @@ std::int32_t Session::list_item_index(const Item& item) const {
 }
 
 void Session::forget_removed() {
+  ++revision;
   selection_.erase(std::remove_if(selection_.begin(), selection_.end(),
                                   [this](Handle h) { return store_.item(h) == nullptr; }),
                    selection_.end());

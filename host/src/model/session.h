@@ -44,6 +44,10 @@ class Session {
   // project that goes to the bin becomes a folder there.
   bool delete_item(Handle item, bool to_recycle_bin);
   bool assign_item(Handle target, Handle source, bool with_children);
+  // Moves an item with its subtree to the end of new_parent's children.
+  // Projects and the special projects stay where they are, and nothing moves
+  // below itself; both projects' files are marked.
+  bool move_item(Handle item, Handle new_parent);
   // Deletes everything in the recycle bin for good; false when it was empty.
   bool empty_recycle_bin();
   void touch(Handle item);
@@ -91,6 +95,9 @@ class Session {
   std::string status_text;
   std::int32_t update_depth = 0;
   std::int32_t remake_count = 0;
+  // Counts the changes of the model and of what is current or selected, so a
+  // view can tell cheaply whether it has anything to redraw.
+  std::uint64_t revision = 0;
 
   // Files to write: those of the projects changed since the last save (also
   // of a project that left its file by being deleted).
