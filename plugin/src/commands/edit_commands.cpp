@@ -5,6 +5,7 @@
 #include "commands/command_file.h"
 #include "controller/plugin_globals.h"
 #include "controller/scriptlink.h"
+#include "dialogs/command_list_form.h"
 
 namespace scriptlink {
 
@@ -16,6 +17,7 @@ void TScriptlink::EditCommands(CommandListDialog& dialog) {
   if (!dialog.ShowModal(working)) return;
 
   SaveCommandFile(CommandFilePath(), working);
+  dialog.Saved();
   if (dialog.NeedsRestart()) return;
 
   // The host knows the table's length from start-up, so the live table keeps
@@ -23,6 +25,15 @@ void TScriptlink::EditCommands(CommandListDialog& dialog) {
   const std::size_t live_users = commands_.size() - kFirstUserSlot;
   const std::size_t copied = std::min(live_users, working.size());
   for (std::size_t i = 0; i < copied; ++i) commands_[kFirstUserSlot + i] = working[i];
+}
+
+}  // namespace scriptlink
+
+namespace scriptlink {
+
+void TScriptlink::EditCommands() {
+  TCommandListForm form(ScriptFolder(), CloseHost);
+  EditCommands(form);
 }
 
 }  // namespace scriptlink

@@ -38,6 +38,9 @@ class TScriptlink {
   // Runs the command list dialog on a fresh read of the command file; after
   // OK saves the list and, when no restart is needed, updates the live table.
   void EditCommands(CommandListDialog& dialog);
+  // The same with the command list dialog (TCommandListForm), which offers
+  // to close the host when a change needs a restart.
+  void EditCommands();
 
   const CommandRecord* FindCommand(std::uint32_t number) const {
     return commands_.FindCommand(number);
@@ -89,6 +92,9 @@ class CommandListDialog {
   // True when a command was added, or an edit changed a number, caption,
   // type or icon: what the host only learns at its next start.
   virtual bool NeedsRestart() const = 0;
+  // Called once the working list is saved (so a host closed for the restart
+  // finds the new commands at its next start).
+  virtual void Saved() {}
 };
 
 }  // namespace scriptlink
