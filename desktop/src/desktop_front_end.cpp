@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <cstdlib>
 
+#include "command_form_widget.h"
+#include "command_list_widget.h"
 #include "date_dialog_widget.h"
 #include "dialog_layout.h"
 #include "file_chooser_widget.h"
@@ -120,6 +122,18 @@ class DesktopFrontEnd final : public prompt::FrontEnd {
     ensure_application();
     FileChooserWidget widget(chooser);
     return run_modal(widget) == QDialog::Accepted && !chooser.chosen().empty();
+  }
+
+  bool command_list(prompt::CommandList& list) override {
+    ensure_application();
+    CommandListWidget widget(list);
+    return run_modal(widget) == QDialog::Accepted;
+  }
+
+  bool command_editor(prompt::CommandEditor& editor) override {
+    ensure_application();
+    CommandFormWidget widget(editor);
+    return run_modal(widget) == QDialog::Accepted;
   }
 
   std::unique_ptr<prompt::WaitWindow> show_wait_form(std::string_view caption, std::string_view label) override {
