@@ -52,6 +52,11 @@ class TestUserCommands < E2E::Case
     assert_equal "11\treport\treport.rb\t\t\n", host_ok("command", "list").out
   end
 
+  def test_the_list_escapes_control_characters_of_the_file
+    write_command_file(command_record(number: 10, caption: "\e[2Jred", script: "a\tb.rb"))
+    assert_equal "10\t\\x1b[2Jred\ta\\x09b.rb\t\t\n", host_ok("command", "list").out
+  end
+
   def test_the_terminal_says_the_dialogs_need_a_desktop
     write_command_file(command_record(number: 10, script: "a.rb"))
     before = File.binread(File.join(user_folder, "Scriptlink.cmd"))
