@@ -57,6 +57,24 @@ class TestUserCommands < E2E::Case
     assert_equal "10\t\\x1b[2Jred\ta\\x09b.rb\t\t\n", host_ok("command", "list").out
   end
 
+  # What the command list's restart question does to a running host.
+  def test_the_close_command_ends_a_station_after_the_script_with_its_projects_saved
+    station = start_station
+    script = external(<<~RUBY)
+      require "ztl"
+      Ztl.ztl_exec_command("NewTask", "before closing")
+      Ztl.ztl_exec_command("Close")
+      puts "script ran on"
+    RUBY
+    assert script.ok?, script.describe
+    assert_equal "script ran on\n", script.out
+    ended = finish(station)
+    assert ended.ok?, ended.describe
+    titles = []
+    each_saved_item { |item| titles << item["title"] }
+    assert_includes titles, "before closing"
+  end
+
   def test_the_terminal_says_the_dialogs_need_a_desktop
     write_command_file(command_record(number: 10, script: "a.rb"))
     before = File.binread(File.join(user_folder, "Scriptlink.cmd"))
