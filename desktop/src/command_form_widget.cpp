@@ -118,17 +118,14 @@ CommandFormWidget::CommandFormWidget(prompt::CommandEditor& editor, QWidget* par
     const QString caption = text_of(editor_.caption());
     if (caption_->text() != caption) caption_->setText(caption);
   });
-  // Typing beyond what the record holds is taken back at once, at a whole character.
-  const auto limited = [this](QLineEdit* edit, void (prompt::CommandEditor::*set)(std::string_view),
-                              const std::string& (prompt::CommandEditor::*get)() const) {
-    connect(edit, &QLineEdit::textEdited, this, [this, edit, set, get](const QString& text) {
-      (editor_.*set)(text.toStdString());
-      const QString kept = text_of((editor_.*get)());
-      if (kept != text) edit->setText(kept);
-    });
-  };
-  limited(caption_, &prompt::CommandEditor::set_caption, &prompt::CommandEditor::caption);
-  limited(options_, &prompt::CommandEditor::set_options, &prompt::CommandEditor::options);
+  limit_typing(caption_, [this](std::string_view text) {
+    editor_.set_caption(text);
+    return editor_.caption();
+  });
+  limit_typing(options_, [this](std::string_view text) {
+    editor_.set_options(text);
+    return editor_.options();
+  });
   connect(output_, &QLineEdit::textChanged, this, [this](const QString& text) { editor_.set_output(text.toStdString()); });
   connect(clipboard_, &QCheckBox::toggled, this, [this](bool on) {
     editor_.set_copy_to_clipboard(on);
@@ -153,6 +150,14 @@ CommandFormWidget::CommandFormWidget(prompt::CommandEditor& editor, QWidget* par
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
   number_->setFocus();
   new AbandonWatch(*this);
+}
+
+// Typing beyond what the record holds is taken back at once, at a whole character.
+void CommandFormWidget::limit_typing(QLineEdit* edit, std::function<std::string(std::string_view)> keep) {
+  connect(edit, &QLineEdit::textEdited, this, [edit, keep](const QString& text) {
+    const QString kept = text_of(keep(text.toStdString()));
+    if (kept != text) edit->setText(kept);
+  });
 }
 
 QLabel* CommandFormWidget::label(const char* name, const char* text, const QRect& at, QWidget* buddy) {

@@ -12,6 +12,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <array>
+#include <functional>
+#include <string>
+#include <string_view>
 
 #include <platform/command_dialogs.h>
 
@@ -29,6 +32,8 @@ class CommandFormWidget : public QDialog {
   void accept() override;
 
  private:
+  // keep: sets the field in the editor and gives back what it kept.
+  void limit_typing(QLineEdit* edit, std::function<std::string(std::string_view)> keep);
   QLabel* label(const char* name, const char* text, const QRect& at, QWidget* buddy);
   QLineEdit* line_edit(const char* name, const QRect& at, const std::string& text);
   QPushButton* button(const char* name, const char* text, const QRect& at);
