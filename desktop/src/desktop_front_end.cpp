@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <cstdlib>
 
+#include "command_form_widget.h"
+#include "command_list_widget.h"
 #include "date_dialog_widget.h"
 #include "dialog_layout.h"
 #include "file_chooser_widget.h"
@@ -126,6 +128,18 @@ class DesktopFrontEnd final : public prompt::FrontEnd {
   bool script_list(prompt::ScriptList& dialog) override {
     ensure_application();
     ScriptListWidget widget(dialog);
+    return run_modal(widget) == QDialog::Accepted;
+  }
+
+  bool command_list(prompt::CommandList& list) override {
+    ensure_application();
+    CommandListWidget widget(list);
+    return run_modal(widget) == QDialog::Accepted;
+  }
+
+  bool command_editor(prompt::CommandEditor& editor) override {
+    ensure_application();
+    CommandFormWidget widget(editor);
     return run_modal(widget) == QDialog::Accepted;
   }
 

@@ -8,6 +8,12 @@
 #include <QTemporaryDir>
 #include <fstream>
 
+#include <dlfcn.h>
+
+#include <QCoreApplication>
+
+#include "command_form_widget.h"
+#include "command_list_widget.h"
 #include "date_dialog_widget.h"
 #include "desktop/desktop_front_end.h"
 #include "dialog_layout.h"
@@ -56,6 +62,26 @@ prompt::ItemSelection sample_selection() {
   work.children = {release, {5, "資料", true, {}}};
   prompt::ItemNode home{6, "家", true, {{7, "買い物", true, {{8, "牛乳", true, {}}}}}};
   return prompt::ItemSelection("アイテムの選択", {work, home, {9, "ごみ箱", true, {}}, {10, "スクラップ", true, {}}}, 3);
+}
+
+std::vector<prompt::CommandEntry> sample_commands() {
+  const auto command = [](std::uint32_t number, const char* caption, const char* script, int icon) {
+    prompt::CommandEntry entry;
+    entry.number = number;
+    entry.caption = caption;
+    entry.script = script;
+    entry.icon = icon;
+    return entry;
+  };
+  return {command(10, "今日のタスク一覧", "daily/today.rb", 12), command(12, "締切の近いタスク", "due_soon.rb", 15),
+          command(11, "クリップボードから登録", "tools/from_clipboard.rb", 13),
+          command(100, "週報を作る", "reports/weekly.rb", 18)};
+}
+
+// The plug-in beside the renderer carries the command icons.
+void* command_icon_module() {
+  const std::string plugin = QCoreApplication::applicationDirPath().toStdString() + "/Scriptlink.so";
+  return ::dlopen(plugin.c_str(), RTLD_LAZY | RTLD_LOCAL);
 }
 
 }  // namespace
@@ -113,6 +139,21 @@ std::vector<std::string> render_dialogs(const std::string& folder) {
   question.addButton(QString::fromUtf8("はい(&Y)"), QMessageBox::YesRole);
   question.addButton(QString::fromUtf8("キャンセル"), QMessageBox::RejectRole);
   written.push_back(save(question, where, "message-box"));
+
+  const std::string script_folder = QDir::homePath().toStdString() + "/.local/share/zentrella/Script/";
+  prompt::CommandList commands(sample_commands(), script_folder);
+  commands.select_row(1);
+  CommandListWidget list_widget(commands);
+  written.push_back(save(list_widget, where, "command-list-dialog"));
+
+  prompt::CommandEditor editor = commands.editor_for_edit();
+  editor.icon_module = command_icon_module();
+  editor.set_options("--since \"先週\"");
+  editor.set_output("*.txt");
+  editor.set_hide_console(true);
+  editor.set_type(1);
+  CommandFormWidget editor_widget(editor);
+  written.push_back(save(editor_widget, where, "command-editor-dialog"));
   return written;
 }
 

@@ -1,7 +1,20 @@
 // Scripted answers: the answers file is read at the first prompt and consumed
 // a line at a time for the rest of the process's life; blank lines are
 // skipped. Each prompt is logged, and one with no answer left fails loudly.
+//
+// The command dialogs take a line per action until "ok" or "cancel":
+//   command list:   "add" and "edit NUMBER" (each opens the command editor,
+//                   which takes the lines that follow), "delete NUMBER";
+//                   its "ok" may ask the restart question, which takes the
+//                   next line ("yes", or "cancel" to stay in the list).
+//   command editor: "number=N" (one of the numbers offered), "script=PATH"
+//                   and "output=PATH" (relative to the script folder, or
+//                   absolute), "caption=TEXT", "options=TEXT",
+//                   "clipboard=0|1", "hide=0|1", "type=0..3",
+//                   "icon=10..36" or "icon=none".
+// A line the dialog cannot take fails loudly, as does an "ok" it refuses.
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -58,6 +71,69 @@ std::optional<DialogAnswer> parse_dialog_answer(const std::string& line) {
   return std::nullopt;
 }
 
+std::string trimmed(std::string_view text) {
+  const std::size_t start = text.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return {};
+  const std::size_t end = text.find_last_not_of(" \t\r\n");
+  return std::string(text.substr(start, end + 1 - start));
+}
+
+std::optional<long> whole_number(std::string_view text) {
+  long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+std::optional<bool> switch_value(std::string_view text) {
+  if (text == "1") return true;
+  if (text == "0") return false;
+  return std::nullopt;
+}
+
+// One "field=value" line of the command editor; false when it cannot be taken.
+bool set_command_field(CommandEditor& editor, std::string_view line) {
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return false;
+  const std::string_view field = line.substr(0, equals);
+  const std::string_view value = line.substr(equals + 1);
+  if (field == "script") editor.set_script(value);
+  else if (field == "caption") editor.set_caption(value);
+  else if (field == "options") editor.set_options(value);
+  else if (field == "output") editor.set_output(value);
+  else if (field == "number") {
+    const std::optional<long> number = whole_number(value);
+    return number && *number >= 0 && editor.select_number_value(static_cast<std::uint32_t>(*number));
+  } else if (field == "clipboard" || field == "hide") {
+    const std::optional<bool> on = switch_value(value);
+    if (!on) return false;
+    field == "clipboard" ? editor.set_copy_to_clipboard(*on) : editor.set_hide_console(*on);
+  } else if (field == "type") {
+    const std::optional<long> type = whole_number(value);
+    return type && editor.set_type(static_cast<int>(*type));
+  } else if (field == "icon") {
+    if (value == "none") {
+      editor.clear_icon();
+      return true;
+    }
+    const std::optional<long> icon = whole_number(value);
+    return icon && editor.select_icon(static_cast<int>(*icon - kFirstIcon));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The row of the command list that shows this number.
+std::optional<std::size_t> row_of(const CommandList& list, std::string_view number_text) {
+  const std::optional<long> number = whole_number(number_text);
+  if (!number) return std::nullopt;
+  for (std::size_t row = 0; row < list.entries().size(); ++row) {
+    if (list.at_row(row).number == static_cast<std::uint64_t>(*number)) return row;
+  }
+  return std::nullopt;
+}
+
 std::string answer_text(const DialogAnswer& answer) {
   if (!answer.confirmed) return "cancel";
   return answer.value ? "ok=" + *answer.value : "ok";
@@ -108,6 +184,51 @@ class ScriptedFrontEnd final : public FrontEnd {
       const std::optional<CalendarTime> time = parse_calendar_time(value);
       return time && dialog.set(*time);
     });
+  }
+
+  bool command_editor(CommandEditor& editor) override {
+    const std::string caption = CommandEditor::kCaption;
+    for (;;) {
+      const std::string line = trimmed(take_line(caption, "command editor"));
+      log(caption, "command editor", line);
+      if (line == "cancel") return false;
+      if (line == "ok") {
+        if (const std::optional<std::string> refused = editor.confirm()) fail(caption, *refused, "OK was refused");
+        return true;
+      }
+      if (!set_command_field(editor, line)) fail(caption, "command editor <- " + line, "the editor cannot take this");
+    }
+  }
+
+  bool command_list(CommandList& list) override {
+    const std::string caption = CommandList::kCaption;
+    for (;;) {
+      const std::string line = trimmed(take_line(caption, "command list"));
+      log(caption, "command list", line);
+      if (line == "cancel") return false;
+      if (line == "ok") {
+        if (list.confirm()) return true;
+        continue;  // the restart question was cancelled: the list stays open
+      }
+      if (line == "add") {
+        if (!list.can_add()) fail(caption, CommandList::kTooManyCommands, "Add is not possible");
+        CommandEditor editor = list.editor_for_add();
+        if (command_editor(editor)) list.add(editor);
+        continue;
+      }
+      const bool edit = line.rfind("edit ", 0) == 0;
+      const bool remove = line.rfind("delete ", 0) == 0;
+      const std::optional<std::size_t> row =
+          edit || remove ? row_of(list, trimmed(line.substr(line.find(' ')))) : std::nullopt;
+      if (!row) fail(caption, "command list <- " + line, "the list cannot take this");
+      list.select_row(*row);
+      if (remove) {
+        list.delete_selected();
+        continue;
+      }
+      CommandEditor editor = list.editor_for_edit();
+      if (command_editor(editor)) list.replace_selected(editor);
+    }
   }
 
   bool choose_file(FileChooser& chooser) override {
@@ -172,6 +293,13 @@ class ScriptedFrontEnd final : public FrontEnd {
     else if (button == "commands") dialog.assign_commands();
     else return false;
     return true;
+  }
+
+  // The next answer line, taken under the lock alone: a command dialog asks
+  // further prompts of its own between its lines.
+  std::string take_line(std::string_view caption, std::string_view text) {
+    std::lock_guard lock(mutex_);
+    return next_line(caption, text);
   }
 
   // The next answer line; fails loudly when none is left.

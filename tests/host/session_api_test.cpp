@@ -28,6 +28,18 @@ TEST_F(SessionApiTest, CommandsAreLoggedAndKnownOnesRun) {
   EXPECT_EQ(ZTLPlugin_GetParent(made), F);
 }
 
+TEST_F(SessionApiTest, CloseSavesAndAsksTheHostToEndAfterTheCommand) {
+  int saves = 0;
+  set_save_handler([&saves] { ++saves; });
+  clear_close_request();
+  const char* const none[] = {nullptr};
+  EXPECT_EQ(ZTLPlugin_Command(0, "Close", 0, 0, none), -1);
+  EXPECT_TRUE(close_requested());
+  EXPECT_EQ(saves, 1);
+  set_save_handler({});
+  clear_close_request();
+}
+
 TEST_F(SessionApiTest, CtrlCDuringTheWaitFormCallsCancelFromTheMessagePump) {
   g_cancels = 0;
   wait_form().set_terminal(false);

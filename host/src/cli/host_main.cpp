@@ -27,6 +27,7 @@
 
 #include <ztl/channel.h>
 
+#include "cli/command_cli.h"
 #include "cli/desktop_runner.h"
 #include "cli/options.h"
 #include "cli/plugin_host.h"
@@ -226,7 +227,7 @@ void serve_station() {
                              ") is the station of this namespace; this one does not serve");
   }
   std::fprintf(stderr, "zentrella: serving scripts; Ctrl-C ends\n");
-  while (!interrupt_requested()) {
+  while (!interrupt_requested() && !close_requested()) {
     platform::MessageQueue::instance().wait_and_dispatch(std::chrono::milliseconds(100));
     save_dirty_files(session());
   }
@@ -279,6 +280,10 @@ int run_command(const Options& options) {
   if (options.command == "clipboard") {
     print_clipboard();
     return kExitOk;
+  }
+  if (options.command == "command") {
+    return run_command_cli(options.command_arguments, session().user_folder,
+                           options.plugin.value_or(executable_folder() + "Scriptlink.so"));
   }
   PluginHost plugin(find_plugin(options));
   offer_plugin_commands(plugin);

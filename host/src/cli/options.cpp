@@ -57,6 +57,10 @@ void parse_run(Cursor& cursor, Options& options) {
 void parse_command(Cursor& cursor, Options& options) {
   const std::string& command = options.command;
   if (command == "run") return parse_run(cursor, options);
+  if (command == "command") {
+    while (!cursor.done()) options.command_arguments.push_back(cursor.next());
+    return;
+  }
   if (command == "exec") {
     if (cursor.done()) throw UsageError("exec needs a command number");
     options.exec_number = parse_number(cursor.next());
@@ -131,7 +135,15 @@ const char* usage_text() {
          "  station             serve external scripts until interrupted (Ctrl-C)\n"
          "  clipboard           print the clipboard's text\n"
          "  desktop             open the main window on the projects (the default when\n"
-         "                      a display is reachable)\n";
+         "                      a display is reachable)\n"
+         "  command list        list the user commands (number, caption, script, options, output)\n"
+         "  command add SCRIPT [--number N] [--caption TEXT] [--options TEXT] [--output FILE]\n"
+         "          [--clipboard] [--hide-console] [--type 0-3] [--icon 10-36|none]\n"
+         "                      add a user command (the lowest free number from 10 unless\n"
+         "                      given; paths relative to the script folder); prints its number\n"
+         "  command remove N    remove user command N\n"
+         "  command edit        the command list dialog (a desktop, or scripted answers)\n"
+         "                      User commands reach the host's command list at its next start.\n";
 }
 
 }  // namespace zentrella::cli

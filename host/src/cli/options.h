@@ -32,6 +32,7 @@ struct Options {
   std::string command;  // commands, version, run, exec, station, clipboard, desktop; "" = none given
   RunOptions run;
   unsigned exec_number = 0;
+  std::vector<std::string> command_arguments;  // command list|add|remove|edit and theirs
 };
 
 // Throws UsageError with a message for the user.

@@ -18,6 +18,8 @@ std::function<void()>& save_handler() {
   return handler;
 }
 
+bool g_close_requested = false;
+
 std::function<bool(const std::string&)>& plugin_command_handler() {
   static std::function<bool(const std::string&)> handler;
   return handler;
@@ -62,6 +64,13 @@ bool run_known(const std::string& name, const std::vector<std::string>& argument
     if (save_handler()) save_handler()();
     return true;
   }
+  if (name == "Close") {
+    // Saved now, so nothing is lost if the host is ended before it gets back
+    // to its loop; the host itself ends only after the command that asked.
+    if (save_handler()) save_handler()();
+    g_close_requested = true;
+    return true;
+  }
   return plugin_command_handler() && plugin_command_handler()(name);
 }
 
@@ -79,6 +88,9 @@ void set_plugin_command_handler(std::function<bool(const std::string&)> handler)
 }
 
 void set_save_handler(std::function<void()> handler) { save_handler() = std::move(handler); }
+
+bool close_requested() { return g_close_requested; }
+void clear_close_request() { g_close_requested = false; }
 
 const std::vector<CommandRecord>& command_log() { return log(); }
 void clear_command_log() { log().clear(); }

@@ -18,7 +18,8 @@ struct CommandRecord {
 // Known: "NewTask", "NewFolder" (a child of the current folder, made
 // current; argument 1 is its title), "Save", "Delete" (the selection, or the
 // current item, to the recycle bin), "EmptyRecycleBin", "SelectAll" (the
-// task list).
+// task list), "Close" (saves the projects and asks the host to end once the
+// command in progress returns; see close_requested).
 // Returns -1 when a known command ran, 0 otherwise.
 std::int32_t run_host_command(const std::string& name, bool shift, const std::vector<std::string>& arguments);
 
@@ -29,6 +30,11 @@ void set_plugin_command_handler(std::function<bool(const std::string& name)> han
 
 // "Save" calls this; the command line installs the project file writer.
 void set_save_handler(std::function<void()> handler);
+
+// True once "Close" ran: the host ends after the command it is running (a
+// station stops serving); the projects were saved when it was asked.
+bool close_requested();
+void clear_close_request();
 
 const std::vector<CommandRecord>& command_log();
 void clear_command_log();

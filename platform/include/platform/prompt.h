@@ -5,7 +5,8 @@
 // unattended runs. Texts are UTF-8.
 //
 // Scripted answers: ZTL_PROMPT_ANSWERS names a file with one answer a line
-// ("ok", "cancel", "yes", "no"); each prompt takes the next line. A dialog
+// ("ok", "cancel", "yes", "no"); each prompt takes the next line. The command
+// dialogs take several lines each (see prompt_scripted.cpp). A dialog
 // takes "ok" (confirmed as it opened), "ok=VALUE" (the field set to VALUE
 // first: the text typed, the item's title path, the date as "YYYY-MM-DD
 // HH:MM[:SS]" or nothing for no date, the file's path) or "cancel". Every scripted prompt is
@@ -29,6 +30,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/command_dialogs.h"
 #include "platform/prompt_dialogs.h"
 #include "platform/script_list.h"
 
@@ -71,6 +73,11 @@ class FrontEnd {
     (void)dialog;
     throw UnexpectedPrompt("the script list cannot be shown here");
   }
+  // The plug-in's command list dialog (its Add and Edit open the command
+  // editor) and the editor alone; true when confirmed. Front ends without
+  // them say that the command dialogs need a desktop, and answer false.
+  virtual bool command_list(CommandList& dialog);
+  virtual bool command_editor(CommandEditor& dialog);
   // The wait form shown while a long task runs, closed when the result goes.
   // Null when the front end has no window for it: the terminal's is the
   // host's status line, and scripted runs show none.

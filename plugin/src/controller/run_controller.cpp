@@ -41,7 +41,6 @@ namespace {
 constexpr const char* kBusyQuestion =
     "他のRubyスクリプトが実行中です。強制終了させる場合は「はい」を押してください。"
     "コンソールのウィンドウが出ている場合は、それを終了してください。";
-constexpr const char* kCommandListMissing = "コマンド一覧はこの版ではまだ使えません。";
 
 // Sets the busy flag for a scope; cleared on every way out.
 class BusyScope {
@@ -209,7 +208,7 @@ struct TScriptlink::ScriptChoice {
 
 std::optional<TScriptlink::ScriptChoice> TScriptlink::ChooseScript() {
   platform::prompt::ScriptList::Actions actions{
-      [] { ShowHelp(0, PluginPath(), platform::prompt::ScriptList::kHelpPage); }, [this] { OpenCommandList(); }};
+      [] { ShowHelp(0, PluginPath(), platform::prompt::ScriptList::kHelpPage); }, [this] { EditCommands(); }};
   // The form is released (and its size kept) before the script runs.
   TScriptListForm form(ScriptFolder(), SettingsFilePath(PluginPath()), std::move(actions));
   if (!form.Run()) return std::nullopt;
@@ -228,19 +227,6 @@ void TScriptlink::RunChosenScript() {
     RunScript(*channel, choice->script);
     channel.Close();
   });
-}
-
-void TScriptlink::SetCommandListMaker(std::function<std::unique_ptr<CommandListDialog>()> maker) {
-  command_list_maker_ = std::move(maker);
-}
-
-void TScriptlink::OpenCommandList() {
-  if (!command_list_maker_) {
-    ReportError(kCommandListMissing);
-    return;
-  }
-  const std::unique_ptr<CommandListDialog> dialog = command_list_maker_();
-  EditCommands(*dialog);
 }
 
 void TScriptlink::ServeExternalScript() {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -39,9 +38,9 @@ class TScriptlink {
   // Runs the command list dialog on a fresh read of the command file; after
   // OK saves the list and, when no restart is needed, updates the live table.
   void EditCommands(CommandListDialog& dialog);
-  // What the script list's "assign commands" button shows EditCommands over;
-  // until one is set the button says the command list is not available.
-  void SetCommandListMaker(std::function<std::unique_ptr<CommandListDialog>()> maker);
+  // The same with the command list dialog (TCommandListForm), which offers
+  // to close the host when a change needs a restart.
+  void EditCommands();
 
   const CommandRecord* FindCommand(std::uint32_t number) const {
     return commands_.FindCommand(number);
@@ -74,7 +73,6 @@ class TScriptlink {
   // The script list; nullopt unless it closed with Run.
   std::optional<ScriptChoice> ChooseScript();
   void RunChosenScript();
-  void OpenCommandList();
   // The busy question; on "Yes" the running script is terminated.
   void AskToTerminateRunningScript();
 
@@ -85,7 +83,6 @@ class TScriptlink {
   std::optional<platform::NamedMapping> announcement_;
   std::unique_ptr<TNotifyWindowForm> notify_window_;
   TCommToRuby* current_channel_ = nullptr;
-  std::function<std::unique_ptr<CommandListDialog>()> command_list_maker_;
 };
 
 // The dialog side of EditCommands; the real dialog shows widgets, tests
@@ -99,6 +96,9 @@ class CommandListDialog {
   // True when a command was added, or an edit changed a number, caption,
   // type or icon: what the host only learns at its next start.
   virtual bool NeedsRestart() const = 0;
+  // Called once the working list is saved (so a host closed for the restart
+  // finds the new commands at its next start).
+  virtual void Saved() {}
 };
 
 }  // namespace scriptlink

@@ -150,6 +150,23 @@ TEST_F(ControllerTest, EditWithoutRestartUpdatesTheLiveTableButKeepsItsLength) {
   EXPECT_EQ(controller.FindCommand(12), nullptr);
 }
 
+// The host runs commands by number: after a delete, an edited command must be
+// the one its number finds, not the old record a position-wise copy leaves.
+TEST_F(ControllerTest, AfterADeleteEachLiveCommandTakesTheRecordOfItsNumber) {
+  WriteCommands({UserRecord(10, "a"), UserRecord(11, "b")});
+  TScriptlink controller(false);
+  ScriptedDialog dialog;
+  dialog.on_show = [](TCommandArray& working) {
+    working.Erase(0);
+    working[0].SetScriptOptions("--edited");
+    return true;
+  };
+  controller.EditCommands(dialog);
+  ASSERT_EQ(controller.Commands().size(), 4u);
+  EXPECT_EQ(controller.FindCommand(11)->ScriptOptions(), "--edited");
+  EXPECT_EQ(controller.FindCommand(10)->Caption(), "a") << "the host offers it until its restart";
+}
+
 TEST_F(ControllerTest, EditNeedingARestartOnlySavesTheFile) {
   WriteCommands({UserRecord(10, "a")});
   TScriptlink controller(false);
