@@ -56,7 +56,7 @@ class TestHostEnding < E2E::Case
     pid = script_pid
     run.signal(:INT)
     result = finish(run, limit: PROMPTLY)
-    assert result.ok?, result.describe
+    assert_equal 130, result.status.exitstatus, "a cancelled run is status 130\n#{result.describe}"
     assert_equal "started\n", result.out
     assert_gone(pid, "the script to end with the run")
   end
@@ -95,7 +95,7 @@ class TestHostEnding < E2E::Case
     sleep 0.3
     run.signal(:INT)
     result = finish(run, limit: PROMPTLY)
-    assert result.ok?, result.describe
+    assert_equal 130, result.status.exitstatus, "a cancelled run is status 130\n#{result.describe}"
     assert_equal "asking\n", File.binread(out)
     assert_gone(pid, "the cancelled script to end")
   end

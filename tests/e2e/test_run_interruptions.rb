@@ -136,7 +136,7 @@ class TestRunInterruptions < E2E::Case
     script_pid = Integer(File.read(ready))
     run.signal(:INT)
     result = finish(run)
-    assert result.ok?, result.describe
+    assert_equal 130, result.status.exitstatus, "a cancelled run is status 130\n#{result.describe}"
     assert_equal "started\n", File.binread(out)
     wait_until("the script to be gone") { !process_alive?(script_pid) }
   end
