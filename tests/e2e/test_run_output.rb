@@ -136,7 +136,9 @@ class TestRunOutput < E2E::Case
   def test_an_unknown_user_command_starts_nothing
     write_command_file(command_record(number: 10, script: "cmd.rb", clipboard: true))
     write_script("cmd.rb", "puts 'ran'\n")
-    host_ok("exec", "12")
+    result = host("exec", "12")
+    assert_equal 1, result.status.exitstatus, result.describe
+    assert_includes result.err, "no command 12"
     assert_nil clipboard
   end
 

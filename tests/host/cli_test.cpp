@@ -198,17 +198,21 @@ TEST_F(RememberedPlaceTest, TheCurrentItemAndDocumentSurviveARestart) {
   Session& s = reopen();
   const Handle b = cli::find_item_by_path(s, "P/F/B");
   s.set_current_document(s.store().item(b)->documents[1]);
-  save_dirty_files(s);  // nothing else changed: the move alone writes the file
+  EXPECT_TRUE(s.dirty_files().empty()) << "a script's change of focus alone writes nothing";
+  s.mark_file_dirty(path);  // as --select does
+  save_dirty_files(s);
   EXPECT_EQ(load_project_file(path).current, (CurrentPlace{{0, 0}, {0, 0, 1}, 1}));
 
   Session& again = reopen();
   EXPECT_EQ(current_title(), "B");
   EXPECT_EQ(again.current_folder(), cli::find_item_by_path(again, "P/F"));
   EXPECT_EQ(again.current_document(), again.store().item(again.current_item())->documents[1]);
-  // Opened where it was left, the file is not written again.
-  std::remove(path.c_str());
+  // Any later save keeps where the user is now.
+  again.set_current_item(cli::find_item_by_path(again, "P/F/A"));
+  again.store().item(again.current_item())->fields.progress = 10;
+  again.touch_project(again.current_item());
   save_dirty_files(again);
-  EXPECT_FALSE(platform::paths::file_exists(path));
+  EXPECT_EQ(load_project_file(path).current, (CurrentPlace{{0, 0}, {0, 0, 0}, std::nullopt}));
 }
 
 TEST_F(RememberedPlaceTest, AnEntryThatNamesNothingOrIsMalformedIsIgnored) {

@@ -230,6 +230,9 @@ void select_item(const std::string& path) {
   const Handle item = find_item_by_path(s, path);
   if (item == 0) throw std::runtime_error("--select: no item has the path \"" + path + "\" (titles from the project down, joined by '/')");
   s.set_current_item(item);
+  // The choice is the user's, not a script's passing focus: the file keeps it
+  // for the next start even when nothing else changes.
+  if (!s.is_special(s.project_of(item))) s.mark_file_dirty(s.file_of(s.project_of(item)));
 }
 
 void print_tree() {

@@ -82,42 +82,17 @@ CurrentPlace place_in(const Session& session, const std::vector<Handle>& project
   return place;
 }
 
-std::string spelt(const std::vector<std::size_t>& path) {
-  std::string text;
-  for (const std::size_t index : path) text += std::to_string(index) + ",";
-  return text;
-}
-
-std::string remembered(const std::string& file, const CurrentPlace& place) {
-  return file + "\n" + spelt(place.folder) + "\n" + spelt(place.item) + "\n" +
-         (place.document ? std::to_string(*place.document) : "-");
-}
-
 // The file's place, where it names items of the file; otherwise nothing changes.
 // A stale place (the file was edited since) names nothing, or another item.
-bool restore_place(Session& session, const std::string& file, const CurrentPlace& place) {
+void restore_place(Session& session, const std::string& file, const CurrentPlace& place) {
   const std::vector<Handle> projects = projects_of_file(session, file);
   const Handle folder = item_at(session, projects, place.folder);
   const Handle item = item_at(session, projects, place.item);
-  if (folder == 0 && item == 0) return false;
   if (folder != 0) session.set_current_folder(folder);
   if (item != 0) session.set_current_item(item);
   const Item* current = session.store().item(session.current_item());
-  if (current != nullptr && place.document && *place.document < current->documents.size()) {
+  if (item != 0 && current != nullptr && place.document && *place.document < current->documents.size()) {
     session.set_current_document(current->documents[*place.document]);
-  }
-  session.remembered_place = remembered(file, place_in(session, projects));
-  return true;
-}
-
-// Where the user is now goes into the file of the current project, which is
-// written when that differs from what the file last held.
-void mark_moved_place(Session& session) {
-  const Handle project = session.current_project();
-  if (project == 0 || session.is_special(project)) return;
-  const std::string file = session.file_of(project);
-  if (remembered(file, place_in(session, projects_of_file(session, file))) != session.remembered_place) {
-    session.mark_file_dirty(file);
   }
 }
 
@@ -142,10 +117,7 @@ void open_project_file(Session& session, const std::string& path) {
   const ProjectFileContent content = load_project_file(path);
   const bool first_file = session.loaded_projects().empty();
   for (const ItemTree& project : content.projects) session.add_project(project, path);
-  if (!first_file || restore_place(session, path, content.current)) return;
-  // A file that says nothing is taken to hold where the session starts: it is
-  // not written only to say so.
-  session.remembered_place = remembered(path, place_in(session, projects_of_file(session, path)));
+  if (first_file) restore_place(session, path, content.current);
 }
 
 void open_special_projects(Session& session, const std::string& path) {
@@ -164,7 +136,6 @@ void open_special_projects(Session& session, const std::string& path) {
 }
 
 void save_dirty_files(Session& session) {
-  mark_moved_place(session);
   // One file that cannot be written does not keep the others from being saved.
   std::string failures;
   for (const std::string& file : session.dirty_files()) {
@@ -173,9 +144,7 @@ void save_dirty_files(Session& session) {
         save_projects(file, special_projects(session));
         continue;
       }
-      const CurrentPlace place = place_in(session, projects_of_file(session, file));
-      save_projects(file, projects_in(session, file), place);
-      if (!place.empty()) session.remembered_place = remembered(file, place);
+      save_projects(file, projects_in(session, file), place_in(session, projects_of_file(session, file)));
     } catch (const std::exception& error) {
       failures += (failures.empty() ? "" : "\n") + std::string(error.what());
     }

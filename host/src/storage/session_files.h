@@ -29,9 +29,9 @@ class SaveError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Writes every file whose projects changed since the last save, and the file
-// of the current project when what is current moved; throws SaveError when
-// any of them could not be written.
+// Writes every file whose projects changed since the last save, each with
+// what is current when that lies in its projects; throws SaveError when any
+// of them could not be written.
 void save_dirty_files(Session& session);
 
 }  // namespace zentrella
