@@ -228,7 +228,10 @@ int exec_command(const PluginHost& plugin, unsigned number) {
 void select_item(const std::string& path) {
   Session& s = session();
   const Handle item = find_item_by_path(s, path);
-  if (item == 0) throw std::runtime_error("--select: no item has the path \"" + path + "\" (titles from the project down, joined by '/')");
+  if (item == 0) {
+    throw std::runtime_error("--select: no item has the path \"" + path +
+                             "\" (titles from the project down, joined by '/')");
+  }
   s.set_current_item(item);
   // The choice is the user's, not a script's passing focus: the file keeps it
   // for the next start even when nothing else changes.

@@ -116,6 +116,7 @@ void parse_help(Cursor& cursor, Options& options) {
   options.help = true;
   if (cursor.done()) return;
   options.help_topic = cursor.next();
+  if (options.help_topic == "--help" || options.help_topic == "-h") options.help_topic = "help";
   command_help(options.help_topic);  // an unknown topic is a usage error now
   if (!cursor.done()) throw UsageError("help takes one command, got another: " + cursor.next());
 }
