@@ -163,6 +163,11 @@ class TestCommandLine < E2E::Case
     assert_includes lines, "summary: code name count total_us mean_us\n"
     assert lines.any? { |l| l.start_with?("summary 77 USER_FOLDER count 3 total_us ") }, lines.join
 
+    # ZTL_TRACE does what --trace does.
+    by_variable = scratch("by-variable.txt")
+    host_ok("run", "asks.rb", env: { "ZTL_TRACE" => by_variable })
+    assert_equal 3, File.read(by_variable).lines.count { |l| l.include?(" code 77 USER_FOLDER ") }
+
     ran = scratch("ran")
     write_script("never.rb", "File.write(#{ran.inspect}, 'x')\n")
     result = host("run", "never.rb", host_options: ["--trace", scratch("no-such-folder/trace.txt")])
