@@ -30,7 +30,9 @@ std::string how_it_ended(int exit_code) {
 // Paths tried come one a line; on the terminal they are listed with " and ".
 std::string listed(const char* lines) {
   std::string text = lines != nullptr ? lines : "";
-  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) text.replace(at, 1, " and ");
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {
+    text.replace(at, 1, " and ");
+  }
   return text;
 }
 
@@ -49,7 +51,9 @@ int ended(const ZtlRunOutcome& outcome, std::FILE* err) {
   }
   // A status that was lost still must not pass for success.
   const int code = outcome.exit_code < 0 ? 1 : outcome.exit_code;
-  if (!where.empty()) std::fprintf(err, "zentrella: %s %s; %s\n", name.c_str(), how_it_ended(code).c_str(), where.c_str());
+  if (!where.empty()) {
+    std::fprintf(err, "zentrella: %s %s; %s\n", name.c_str(), how_it_ended(code).c_str(), where.c_str());
+  }
   return code;
 }
 

@@ -387,7 +387,9 @@ CurrentPlace read_current(const json& document) {
   const auto in_document = entry->find("document");
   if (folder != entry->end()) place.folder = index_path(*folder).value_or(std::vector<std::size_t>{});
   if (item != entry->end()) place.item = index_path(*item).value_or(std::vector<std::size_t>{});
-  if (in_document != entry->end() && in_document->is_number_unsigned()) place.document = in_document->get<std::size_t>();
+  if (in_document != entry->end() && in_document->is_number_unsigned()) {
+    place.document = in_document->get<std::size_t>();
+  }
   return place;
 }
 

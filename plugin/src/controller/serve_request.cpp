@@ -62,11 +62,12 @@ void ServeTraced(FrameChannel& channel, ChannelState& state, const HandlerEnv& e
   if (entry == nullptr) return;
   TracedRequest line{entry->code, entry->name, channel.header().value, channel.header().total_length, 0, {}};
   try {
-    const ServedSizes sizes = ServeWith(channel, entry->handler, state, env, [&line](RequestHandler handler, RequestContext& context) {
+    const auto timed = [&line](RequestHandler handler, RequestContext& context) {
       const auto begin = std::chrono::steady_clock::now();
       handler(context);
       line.spent = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin);
-    });
+    };
+    const ServedSizes sizes = ServeWith(channel, entry->handler, state, env, timed);
     line.payload_bytes = sizes.payload;
     line.reply_bytes = sizes.reply;
   } catch (...) {

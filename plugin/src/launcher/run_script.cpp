@@ -115,7 +115,9 @@ void Deliver(const TCommToRuby& channel, const std::string& output) {
   RunOutcome& outcome = LastRunOutcome();
   try {
     const Delivered delivered = DeliverOutput(output, {channel.copy_to_clipboard, channel.output_file}, UserFolder());
-    outcome.output = delivered.clipboard ? ZTL_OUTPUT_CLIPBOARD : delivered.path.empty() ? ZTL_OUTPUT_NONE : ZTL_OUTPUT_FILE;
+    outcome.output = delivered.clipboard      ? ZTL_OUTPUT_CLIPBOARD
+                     : delivered.path.empty() ? ZTL_OUTPUT_NONE
+                                              : ZTL_OUTPUT_FILE;
     outcome.output_path = delivered.path;
   } catch (const DeliveryError& error) {
     outcome.output = error.kept_path().empty() ? ZTL_OUTPUT_LOST : ZTL_OUTPUT_KEPT;
