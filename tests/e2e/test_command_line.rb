@@ -153,9 +153,10 @@ class TestCommandLine < E2E::Case
   end
 
   def test_trace_writes_a_line_per_request_and_a_summary
-    write_script("asks.rb", "require 'ztl'\n3.times { Ztl.ztl_user_folder }\nZtl.ztl_version\n")
+    write_script("asks.rb", "require 'ztl'\n3.times { Ztl.ztl_user_folder }\nZtl.ztl_version\np ENV['ZTL_TRACE']\n")
     trace = scratch("trace.txt")
-    host_ok("run", "asks.rb", host_options: ["--trace", trace])
+    result = host_ok("run", "asks.rb", host_options: ["--trace", trace])
+    assert_equal "nil\n", result.out, "a host the script starts must not take over the trace"
     lines = File.read(trace).lines
     requests = lines.grep(/\A\d\d:\d\d:\d\d\.\d{6} code /)
     assert_equal 3, requests.count { |l| l.include?(" code 77 USER_FOLDER ") }, lines.join

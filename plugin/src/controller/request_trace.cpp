@@ -70,6 +70,9 @@ void StartRequestTrace() {
   const char* path = std::getenv(kTraceVariable);
   if (path == nullptr || *path == '\0') return;
   g_trace = std::make_unique<RequestTrace>(path);
+  // The trace is this host's: a host that one of its scripts starts must not
+  // empty the file.
+  ::unsetenv(kTraceVariable);
 }
 
 void EndRequestTrace() noexcept { g_trace.reset(); }

@@ -52,8 +52,9 @@ class RequestTrace {
 
 // The trace of this plug-in's life, or null when none was asked for.
 RequestTrace* ActiveRequestTrace() noexcept;
-// Starts the trace that ZTL_TRACE names (nothing when it is unset or empty);
-// throws platform::SystemError when the file cannot be written.
+// Starts the trace that ZTL_TRACE names (nothing when it is unset or empty)
+// and takes the variable out of the environment the scripts inherit; throws
+// platform::SystemError when the file cannot be written.
 void StartRequestTrace();
 // Writes the summary and closes the file.
 void EndRequestTrace() noexcept;
