@@ -30,7 +30,8 @@ class TestRunInterruptions < E2E::Case
     write_first_script("Scriptlink_ExtCommand10")
     answers("yes")
     out = scratch("out.txt")
-    host_ok("run", "first.rb", "--output", out)
+    first = host("run", "first.rb", "--output", out)
+    assert_equal 130, first.status.exitstatus, "the user ended the script: a cancel\n#{first.describe}"
     assert_equal "before\n", File.binread(out)
     assert_equal [busy_prompt("yes")], prompts
     refute File.exist?(@second_ran), "the second command is not started"
@@ -136,7 +137,7 @@ class TestRunInterruptions < E2E::Case
     script_pid = Integer(File.read(ready))
     run.signal(:INT)
     result = finish(run)
-    assert result.ok?, result.describe
+    assert_equal 130, result.status.exitstatus, "a cancelled run is status 130\n#{result.describe}"
     assert_equal "started\n", File.binread(out)
     wait_until("the script to be gone") { !process_alive?(script_pid) }
   end
@@ -154,7 +155,7 @@ class TestRunInterruptions < E2E::Case
     out = scratch("out.txt")
     answers("ok") # the run may tell that the script ended mid-exchange
     result = host("run", "dies.rb", "--output", out)
-    assert result.ok?, result.describe
+    assert_equal 137, result.status.exitstatus, "SIGKILL ended the script\n#{result.describe}"
     assert_equal "partial\n", File.binread(out)
     assert_empty prompts.reject { |p| p[:text] == "スクリプトがやり取りの途中で終了しました\\n#{script_folder}dies.rb" }
 

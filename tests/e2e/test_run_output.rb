@@ -136,7 +136,9 @@ class TestRunOutput < E2E::Case
   def test_an_unknown_user_command_starts_nothing
     write_command_file(command_record(number: 10, script: "cmd.rb", clipboard: true))
     write_script("cmd.rb", "puts 'ran'\n")
-    host_ok("exec", "12")
+    result = host("exec", "12")
+    assert_equal 1, result.status.exitstatus, result.describe
+    assert_includes result.err, "no command 12"
     assert_nil clipboard
   end
 
@@ -168,7 +170,7 @@ class TestRunOutput < E2E::Case
     assert_equal version.to_s, File.read(ready)
     run.signal(:INT)
     result = finish(run)
-    assert result.ok?, result.describe
+    assert_equal 130, result.status.exitstatus, "a cancelled run is status 130\n#{result.describe}"
     assert_equal "", result.out
     assert_nil clipboard
     assert_empty shell_opened

@@ -121,6 +121,8 @@ write_seeds("project_corpus", {
                   '"create":"2024-01-31T00:00:00"},"alarm":{"enabled":true,"count":2,"unit":1},' \
                   '"documents":[{"title":"d","text":"a\\nb"}],"links":[{"file_name":"x.txt"}],' \
                   '"categories":[{"name":"c","value":"v"}],"children":[{"kind":"folder"}]}]}]}',
+  "current_place" => head + '[{"kind":"project","children":[{"kind":"folder","children":[{"kind":"task",' \
+                     '"documents":[{"title":"d"}]}]}]}],"current":{"folder":[0,0],"item":[0,0,0],"document":0}}',
 })
 
 # One command record, 2076 bytes, as the plug-in writes it.

@@ -45,6 +45,34 @@ typedef struct ZtlRunParams {
 
 #pragma pack(pop)
 
+/* What became of the last run ZTLPlugin_Execute started (command 0 or a user
+ * command), from the optional entry point ZTLPlugin_LastRunOutcome, which a
+ * host looks up by name; the plug-in owns the record and its texts until the
+ * next ZTLPlugin_Execute or ZTLPlugin_Unload. Not one of the entry points
+ * below: a host that does not ask for it loses nothing. */
+enum {
+  ZTL_RUN_NONE = 0,        /* no run was started (none yet, or no such command) */
+  ZTL_RUN_ENDED = 1,       /* the script ran and ended; exit_code is its status */
+  ZTL_RUN_CANCELLED = 2,   /* the user stopped it (wait form, busy question) */
+  ZTL_RUN_NOT_FOUND = 3,   /* no script file; script names the paths tried, one a line */
+  ZTL_RUN_NOT_STARTED = 4  /* the script could not be started (pipe, process) */
+};
+enum {
+  ZTL_OUTPUT_NONE = 0,      /* not captured */
+  ZTL_OUTPUT_CLIPBOARD = 1, /* on the clipboard */
+  ZTL_OUTPUT_FILE = 2,      /* in output_path, as asked */
+  ZTL_OUTPUT_KEPT = 3,      /* refused by its target, kept in output_path instead */
+  ZTL_OUTPUT_LOST = 4       /* refused by its target, and nothing could be written */
+};
+typedef struct ZtlRunOutcome {
+  int32_t state;           /* ZTL_RUN_... */
+  int32_t exit_code;       /* the script's exit status; 128 + N when signal N ended it */
+  int32_t output;          /* ZTL_OUTPUT_... */
+  const char* script;      /* the script's path (never null) */
+  const char* output_path; /* the file that holds the output, or "" */
+} ZtlRunOutcome;
+typedef const ZtlRunOutcome* (*ZtlPluginFn_LastRunOutcome)(void);
+
 /* X(result type, name after ZTLPlugin_, parameter list). */
 #define ZENTRELLA_PLUGIN_ENTRY_POINTS(X) \
   X(int32_t, Init, (const char* plugin_path)) \

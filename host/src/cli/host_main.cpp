@@ -29,8 +29,10 @@
 
 #include "cli/command_cli.h"
 #include "cli/desktop_runner.h"
+#include "cli/item_views.h"
 #include "cli/options.h"
 #include "cli/plugin_host.h"
+#include "cli/run_report.h"
 #include "model/host_commands.h"
 #include "model/interrupt.h"
 #include "model/record_ledger.h"
@@ -44,6 +46,7 @@ namespace {
 
 constexpr const char* kSampleName = "sample-projects.json";
 constexpr const char* kDefaultProject = "default.json";
+constexpr const char* kTraceVariable = "ZTL_TRACE";
 
 std::string executable_folder() { return platform::paths::folder_of(platform::current_executable_path()); }
 
@@ -111,6 +114,19 @@ void choose_command(Options& options) {
   }
 #endif
   throw UsageError("no command given");
+}
+
+// The plug-in traces its requests into the file ZTL_TRACE names (--trace sets
+// it). A file that cannot be written is an error before anything runs.
+void prepare_trace(const Options& options) {
+  if (options.trace) setenv(kTraceVariable, options.trace->c_str(), 1);
+  const char* path = std::getenv(kTraceVariable);
+  if (path == nullptr || *path == '\0') return;
+  std::FILE* file = std::fopen(path, "we");
+  if (file == nullptr) {
+    throw std::runtime_error("cannot write the trace file " + std::string(path) + ": " + std::strerror(errno));
+  }
+  std::fclose(file);
 }
 
 // Scripted answers, when asked for, come before any front end of the user's.
@@ -206,10 +222,53 @@ void print_version(const PluginHost& plugin) {
   std::printf("%s %s\n", name, version_text(plugin.version_high(), plugin.version_low()).c_str());
 }
 
-void run_script(const PluginHost& plugin, const RunOptions& run) {
+int run_script(const PluginHost& plugin, const RunOptions& run) {
+  if (run.clipboard && !run.output.empty()) {
+    std::fprintf(stderr, "zentrella: --clipboard takes the output; %s is not written\n", run.output.c_str());
+  }
   const ZtlRunParams params{run.script.c_str(), run.options.c_str(), run.output.c_str(), run.clipboard ? "1" : "0",
                             run.hide_console ? "1" : "0"};
   plugin.entry().Execute(0, &params);
+  return run_exit_code(plugin.last_run_outcome(), stderr);
+}
+
+bool offers_command(const PluginHost& plugin, unsigned number) {
+  const ZtlPluginInfo* info = plugin.info();
+  if (info == nullptr || info->commands == nullptr) return false;
+  for (std::int32_t i = 0; i < info->command_count && info->commands[i] != nullptr; ++i) {
+    if (info->commands[i]->number == number) return true;
+  }
+  return false;
+}
+
+int exec_command(const PluginHost& plugin, unsigned number) {
+  if (!offers_command(plugin, number)) {
+    std::fprintf(stderr, "zentrella: the plug-in has no command %u (see 'zentrella commands')\n", number);
+    return kExitFailure;
+  }
+  plugin.entry().Execute(number, nullptr);
+  return run_exit_code(plugin.last_run_outcome(), stderr);
+}
+
+// --select: the item is current for the run, as if the user had clicked it.
+void select_item(const std::string& path) {
+  Session& s = session();
+  const Handle item = find_item_by_path(s, path);
+  if (item == 0) {
+    throw std::runtime_error("--select: no item has the path \"" + path +
+                             "\" (titles from the project down, joined by '/')");
+  }
+  s.set_current_item(item);
+  // The choice is the user's, not a script's passing focus: the file keeps it
+  // for the next start even when nothing else changes.
+  if (!s.is_special(s.project_of(item))) s.mark_file_dirty(s.file_of(s.project_of(item)));
+}
+
+void print_tree() {
+  const std::string text = format_tree(session());
+  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+    throw std::runtime_error("cannot print the tree: " + std::string(std::strerror(errno)));
+  }
 }
 
 // The plug-in claims the station of the namespace for a host that is one; a
@@ -265,7 +324,7 @@ int report_unreturned_records(int code) {
 // user was shown an error (the plug-in could not deliver a run's output, say),
 // though it ran to its end.
 int command_exit_code(int code, std::size_t error_boxes_before) {
-  if (code == kExitOk && termination_requested()) {
+  if (termination_requested()) {
     // The command was stopped: its script ended, its output delivered, and the
     // projects are saved, but it did not run to its end.
     std::fprintf(stderr, "zentrella: terminated\n");
@@ -285,19 +344,24 @@ int run_command(const Options& options) {
     return run_command_cli(options.command_arguments, session().user_folder,
                            options.plugin.value_or(executable_folder() + "Scriptlink.so"));
   }
+  if (options.command == "tree") {
+    print_tree();
+    return kExitOk;
+  }
   PluginHost plugin(find_plugin(options));
   offer_plugin_commands(plugin);
   struct Withdraw {
     ~Withdraw() { set_plugin_command_handler({}); }
   } withdraw;
+  int code = kExitOk;
   if (options.command == "commands") print_commands(plugin);
   if (options.command == "version") print_version(plugin);
-  if (options.command == "run") run_script(plugin, options.run);
-  if (options.command == "exec") plugin.entry().Execute(options.exec_number, nullptr);
+  if (options.command == "run") code = run_script(plugin, options.run);
+  if (options.command == "exec") code = exec_command(plugin, options.exec_number);
   if (options.command == "station") serve_station();
   if (options.command == "desktop") return desktop_runner()(plugin);
   save_dirty_files(session());
-  return kExitOk;
+  return code;
 }
 
 // One "zentrella:" line for each line of an error (a save names each file).
@@ -321,7 +385,7 @@ int host_main(int argc, char** argv) {
     return kExitUsage;
   }
   if (options.help) {
-    std::fputs(usage_text(), stdout);
+    std::fputs(command_help(options.help_topic).c_str(), stdout);
     return kExitOk;
   }
   install_interrupt_handler();
@@ -329,8 +393,10 @@ int host_main(int argc, char** argv) {
   // their name is used again.
   platform::remove_orphaned_objects();
   try {
+    prepare_trace(options);
     choose_front_end(options);
     set_up_session(options);
+    if (options.select) select_item(*options.select);
     const std::size_t error_boxes = platform::prompt::error_boxes_asked();
     const int code = command_exit_code(run_command(options), error_boxes);
     std::fflush(stdout);

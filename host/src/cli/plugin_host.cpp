@@ -32,6 +32,7 @@ void PluginHost::resolve() {
   }
   ZENTRELLA_PLUGIN_ENTRY_POINTS(ZTL_RESOLVE_ENTRY)
 #undef ZTL_RESOLVE_ENTRY
+  last_run_outcome_ = reinterpret_cast<ZtlPluginFn_LastRunOutcome>(dlsym(library_, "ZTLPlugin_LastRunOutcome"));
 }
 
 void PluginHost::close() noexcept {

@@ -34,6 +34,9 @@ class PluginHost {
   std::uint32_t version_high() const { return version_high_; }
   std::uint32_t version_low() const { return version_low_; }
   const std::string& path() const { return path_; }
+  // The outcome of the last run the plug-in started; null from a plug-in that
+  // does not tell (the optional entry point ZTLPlugin_LastRunOutcome).
+  const ZtlRunOutcome* last_run_outcome() const { return last_run_outcome_ != nullptr ? last_run_outcome_() : nullptr; }
 
  private:
   void resolve();
@@ -42,6 +45,7 @@ class PluginHost {
   std::string path_;
   void* library_ = nullptr;
   PluginEntryPoints entry_;
+  ZtlPluginFn_LastRunOutcome last_run_outcome_ = nullptr;
   bool started_ = false;
   ZtlPluginInfo* info_ = nullptr;
   std::uint32_t version_high_ = 0;

@@ -103,6 +103,9 @@ class Session {
   // of a project that left its file by being deleted).
   const std::set<std::string>& dirty_files() const { return dirty_files_; }
   void clear_dirty() { dirty_files_.clear(); }
+  // A file to write although none of its projects changed (the command line
+  // chose what is current, which the file keeps).
+  void mark_file_dirty(const std::string& file) { dirty_files_.insert(file); }
   // The file a project is saved in; the special projects share one.
   std::string file_of(Handle project) const;
   std::string special_file;

@@ -366,9 +366,42 @@ std::size_t nesting_of(const json& value) {
   return deepest;
 }
 
+// An index path of at most the depth a file can hold; nullopt for anything else.
+std::optional<std::vector<std::size_t>> index_path(const json& value) {
+  if (!value.is_array() || value.size() > kMaxProjectNesting) return std::nullopt;
+  std::vector<std::size_t> path;
+  for (const json& index : value) {
+    if (!index.is_number_unsigned()) return std::nullopt;
+    path.push_back(index.get<std::size_t>());
+  }
+  return path;
+}
+
+// Read leniently: a place that is not of the right shape is no place.
+CurrentPlace read_current(const json& document) {
+  const auto entry = document.find("current");
+  if (entry == document.end() || !entry->is_object()) return {};
+  CurrentPlace place;
+  const auto folder = entry->find("folder");
+  const auto item = entry->find("item");
+  const auto in_document = entry->find("document");
+  if (folder != entry->end()) place.folder = index_path(*folder).value_or(std::vector<std::size_t>{});
+  if (item != entry->end()) place.item = index_path(*item).value_or(std::vector<std::size_t>{});
+  if (in_document != entry->end() && in_document->is_number_unsigned()) {
+    place.document = in_document->get<std::size_t>();
+  }
+  return place;
+}
+
+json write_current(const CurrentPlace& place) {
+  json current = {{"folder", place.folder}, {"item", place.item}};
+  if (place.document) current["document"] = *place.document;
+  return current;
+}
+
 }  // namespace
 
-std::vector<ItemTree> parse_projects(std::string_view json_text, const std::string& file_name) {
+ProjectFileContent parse_project_file(std::string_view json_text, const std::string& file_name) {
   const json document = parse_document(json_text, file_name);
   const Reader top(document, "", file_name);
   top.object();
@@ -380,13 +413,19 @@ std::vector<ItemTree> parse_projects(std::string_view json_text, const std::stri
                                std::to_string(kProjectFormatVersion) + ")");
   }
   if (!top.has("projects")) top.fail("missing \"projects\"");
-  std::vector<ItemTree> projects;
-  top.each("projects", [&](const Reader& project) { projects.push_back(read_item(project, true)); });
-  return projects;
+  ProjectFileContent content;
+  top.each("projects", [&](const Reader& project) { content.projects.push_back(read_item(project, true)); });
+  content.current = read_current(document);
+  return content;
 }
 
-std::string serialize_projects(const std::vector<ItemTree>& projects) {
+std::vector<ItemTree> parse_projects(std::string_view json_text, const std::string& file_name) {
+  return parse_project_file(json_text, file_name).projects;
+}
+
+std::string serialize_projects(const std::vector<ItemTree>& projects, const CurrentPlace& current) {
   json document = {{"format", kProjectFormatName}, {"version", kProjectFormatVersion}, {"projects", json::array()}};
+  if (!current.empty()) document["current"] = write_current(current);
   for (const ItemTree& project : projects) document["projects"].push_back(write_item(project, true));
   // A file this host could not read back would lose the projects in it.
   if (nesting_of(document) > kMaxProjectNesting) {
@@ -396,7 +435,7 @@ std::string serialize_projects(const std::vector<ItemTree>& projects) {
   return document.dump(2) + "\n";
 }
 
-std::vector<ItemTree> load_projects(const std::string& path) {
+ProjectFileContent load_project_file(const std::string& path) {
   std::optional<std::string> bytes;
   try {
     bytes = platform::read_regular_file(path, kMaxProjectFileBytes);
@@ -406,11 +445,13 @@ std::vector<ItemTree> load_projects(const std::string& path) {
     throw ProjectFileError(path + ": cannot be read: " + error.what());
   }
   if (!bytes) throw ProjectFileError(path + ": no such file");
-  return parse_projects(*bytes, path);
+  return parse_project_file(*bytes, path);
 }
 
-void save_projects(const std::string& path, const std::vector<ItemTree>& projects) {
-  platform::write_file_atomically(path, serialize_projects(projects));
+std::vector<ItemTree> load_projects(const std::string& path) { return load_project_file(path).projects; }
+
+void save_projects(const std::string& path, const std::vector<ItemTree>& projects, const CurrentPlace& current) {
+  platform::write_file_atomically(path, serialize_projects(projects, current));
 }
 
 }  // namespace zentrella

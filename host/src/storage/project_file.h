@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -27,13 +28,34 @@ class ProjectFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Where the user was among a file's projects, kept in the file as "current":
+// index paths (the project's index in the file, then child indices down to
+// the item); an empty path is none. The document is an index among the
+// current item's documents.
+struct CurrentPlace {
+  std::vector<std::size_t> folder;
+  std::vector<std::size_t> item;
+  std::optional<std::size_t> document;
+  bool empty() const { return folder.empty() && item.empty(); }
+  bool operator==(const CurrentPlace&) const = default;
+};
+
+struct ProjectFileContent {
+  std::vector<ItemTree> projects;
+  // An entry that is not of this shape is left out, never an error: it only
+  // says where the user was.
+  CurrentPlace current;
+};
+
+ProjectFileContent parse_project_file(std::string_view json_text, const std::string& file_name);
 std::vector<ItemTree> parse_projects(std::string_view json_text, const std::string& file_name);
-std::string serialize_projects(const std::vector<ItemTree>& projects);
+std::string serialize_projects(const std::vector<ItemTree>& projects, const CurrentPlace& current = {});
 
 // Throws ProjectFileError (also for a file that cannot be read, that is not a
 // regular file, or that is larger than kMaxProjectFileBytes); never writes.
+ProjectFileContent load_project_file(const std::string& path);
 std::vector<ItemTree> load_projects(const std::string& path);
 // Atomic: the old file stays whole when anything fails.
-void save_projects(const std::string& path, const std::vector<ItemTree>& projects);
+void save_projects(const std::string& path, const std::vector<ItemTree>& projects, const CurrentPlace& current = {});
 
 }  // namespace zentrella

@@ -39,6 +39,63 @@ std::optional<std::pair<dev_t, ino_t>> identity_of(const std::string& path) {
   return std::pair{info.st_dev, info.st_ino};
 }
 
+std::vector<Handle> projects_of_file(const Session& session, const std::string& file) {
+  std::vector<Handle> projects;
+  for (Handle project : session.loaded_projects()) {
+    if (session.file_of(project) == file) projects.push_back(project);
+  }
+  return projects;
+}
+
+// The item an index path names among the file's projects; 0 for none.
+Handle item_at(const Session& session, const std::vector<Handle>& projects, const std::vector<std::size_t>& path) {
+  const std::vector<Handle>* level = &projects;
+  Handle at = 0;
+  for (const std::size_t index : path) {
+    if (index >= level->size()) return 0;
+    at = (*level)[index];
+    level = &session.store().item(at)->children;
+  }
+  return at;
+}
+
+// The index path of an item of the file's projects; empty when it is in none.
+std::vector<std::size_t> path_of(const Session& session, const std::vector<Handle>& projects, Handle handle) {
+  std::vector<std::size_t> path;
+  for (const Item* at = session.store().item(handle); at != nullptr; at = session.store().item(at->parent)) {
+    const std::vector<Handle>& siblings = at->parent != 0 ? session.store().item(at->parent)->children : projects;
+    const auto found = std::find(siblings.begin(), siblings.end(), at->handle);
+    if (found == siblings.end()) return {};
+    path.insert(path.begin(), static_cast<std::size_t>(found - siblings.begin()));
+  }
+  return path;
+}
+
+CurrentPlace place_in(const Session& session, const std::vector<Handle>& projects) {
+  CurrentPlace place{path_of(session, projects, session.current_folder()),
+                     path_of(session, projects, session.current_item()), std::nullopt};
+  const Item* item = session.store().item(session.current_item());
+  if (item != nullptr && session.current_document() != 0) {
+    const auto found = std::find(item->documents.begin(), item->documents.end(), session.current_document());
+    if (found != item->documents.end()) place.document = static_cast<std::size_t>(found - item->documents.begin());
+  }
+  return place;
+}
+
+// The file's place, where it names items of the file; otherwise nothing changes.
+// A stale place (the file was edited since) names nothing, or another item.
+void restore_place(Session& session, const std::string& file, const CurrentPlace& place) {
+  const std::vector<Handle> projects = projects_of_file(session, file);
+  const Handle folder = item_at(session, projects, place.folder);
+  const Handle item = item_at(session, projects, place.item);
+  if (folder != 0) session.set_current_folder(folder);
+  if (item != 0) session.set_current_item(item);
+  const Item* current = session.store().item(session.current_item());
+  if (item != 0 && current != nullptr && place.document && *place.document < current->documents.size()) {
+    session.set_current_document(current->documents[*place.document]);
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> open_project_files(Session& session, const std::vector<std::string>& paths) {
@@ -57,8 +114,10 @@ std::vector<std::string> open_project_files(Session& session, const std::vector<
 }
 
 void open_project_file(Session& session, const std::string& path) {
-  const std::vector<ItemTree> projects = load_projects(path);
-  for (const ItemTree& project : projects) session.add_project(project, path);
+  const ProjectFileContent content = load_project_file(path);
+  const bool first_file = session.loaded_projects().empty();
+  for (const ItemTree& project : content.projects) session.add_project(project, path);
+  if (first_file) restore_place(session, path, content.current);
 }
 
 void open_special_projects(Session& session, const std::string& path) {
@@ -81,7 +140,11 @@ void save_dirty_files(Session& session) {
   std::string failures;
   for (const std::string& file : session.dirty_files()) {
     try {
-      save_projects(file, file == session.special_file ? special_projects(session) : projects_in(session, file));
+      if (file == session.special_file) {
+        save_projects(file, special_projects(session));
+        continue;
+      }
+      save_projects(file, projects_in(session, file), place_in(session, projects_of_file(session, file)));
     } catch (const std::exception& error) {
       failures += (failures.empty() ? "" : "\n") + std::string(error.what());
     }

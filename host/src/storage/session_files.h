@@ -13,7 +13,9 @@ namespace zentrella {
 
 inline constexpr const char* kSpecialProjectsFile = "special-projects.json";
 
-// Throws ProjectFileError; the session is unchanged then.
+// Throws ProjectFileError; the session is unchanged then. The first file opened
+// says where the user was (its "current" entry): that item, folder and
+// document become current; an entry that names nothing in it is ignored.
 void open_project_file(Session& session, const std::string& path);
 // Opens each file once, however often or by whatever names it is given (its
 // projects would otherwise be loaded, and saved, twice); returns the names
@@ -27,8 +29,9 @@ class SaveError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Writes every file whose projects changed since the last save; throws
-// SaveError when any of them could not be written.
+// Writes every file whose projects changed since the last save, each with
+// what is current when that lies in its projects; throws SaveError when any
+// of them could not be written.
 void save_dirty_files(Session& session);
 
 }  // namespace zentrella

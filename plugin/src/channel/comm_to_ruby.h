@@ -104,6 +104,8 @@ class TCommToRuby {
   std::string options;
   std::string output_file;
   bool hide_console = false;
+  // The user chose to end the script (the busy question's Yes).
+  bool cancelled = false;
 
  private:
   class MappingTransport;

@@ -21,6 +21,8 @@
 #include "controller/plugin_info.h"
 #include "controller/plugin_version.h"
 #include "controller/report_error.h"
+#include "controller/request_trace.h"
+#include "controller/run_outcome.h"
 #include "controller/scriptlink.h"
 
 // The plug-in's own version, read back by ZTLPlugin_SetVersion from the file.
@@ -92,6 +94,7 @@ std::int32_t Init(const char* plugin_path) {
   SetUserFolder(AskUserFolder());
   platform::paths::create_folders(ScriptFolder());
   PutExtensionOnRubyLib();
+  StartRequestTrace();
   g_controller = std::make_unique<TScriptlink>(Host().IsStation() != 0);
   PrepareHelp();
   return ZTL_TRUE;
@@ -110,6 +113,7 @@ ZTL_EXPORT std::int32_t ZTLPlugin_Init(const char* plugin_path) {
 
 ZTL_EXPORT void ZTLPlugin_Unload(void) {
   Guarded([] { g_controller.reset(); });
+  EndRequestTrace();
 }
 
 ZTL_EXPORT void ZTLPlugin_Activate(void) {}
@@ -135,6 +139,10 @@ ZTL_EXPORT std::int32_t ZTLPlugin_Execute(std::uint32_t command, const ZtlRunPar
   Guarded([&] { Controller().RunCommand(command, params); });
   return ZTL_FALSE;
 }
+
+// Not among the host's entry points: a host that wants the last run's outcome
+// (its command line's exit status) looks this one up by name.
+ZTL_EXPORT const ZtlRunOutcome* ZTLPlugin_LastRunOutcome(void) { return LastRunOutcomeRecord(); }
 
 // The hooks: window procedures answer -1 ("not handled"), notifications do
 // nothing.

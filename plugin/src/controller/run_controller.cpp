@@ -31,6 +31,7 @@
 #include "launcher/run_script.h"
 #include "controller/plugin_globals.h"
 #include "controller/report_error.h"
+#include "controller/run_outcome.h"
 #include "controller/scriptlink.h"
 #include "controller/serve_request.h"
 
@@ -104,6 +105,14 @@ std::string ScriptFromParameter(std::string_view script_file, const std::string&
   return std::string(script_file);
 }
 
+std::vector<std::string> ScriptCandidates(std::string_view script_file, const std::string& script_folder) {
+  std::vector<std::string> candidates{ScriptFromParameter(script_file, script_folder)};
+  const bool bare = platform::paths::folder_of(script_file).empty();
+  const bool has_extension = script_file.size() >= 3 && script_file.substr(script_file.size() - 3) == ".rb";
+  if (bare && !has_extension && !script_file.empty()) candidates.push_back(candidates.front() + ".rb");
+  return candidates;
+}
+
 // The channel object of the run in progress: created before the script
 // starts (which announces the channel on a station and names it in the
 // environment), made the current channel, and freed on every way out.
@@ -138,7 +147,9 @@ class TScriptlink::ChannelScope {
 void TScriptlink::AskToTerminateRunningScript() {
   const auto answer = platform::prompt::message_box(kBusyQuestion, "Scriptlink", platform::prompt::Buttons::yes_cancel,
                                                     platform::prompt::Icon::warning);
-  if (answer == platform::prompt::Answer::yes && current_channel_ != nullptr) current_channel_->TerminateScript();
+  if (answer != platform::prompt::Answer::yes || current_channel_ == nullptr) return;
+  current_channel_->cancelled = true;
+  current_channel_->TerminateScript();
 }
 
 bool TScriptlink::RunCommand(std::uint32_t n, const ZtlRunParams* params) {
@@ -168,6 +179,7 @@ bool TScriptlink::RunCommand(std::uint32_t n, const ZtlRunParams* params) {
 
 void TScriptlink::RunUserCommand(std::uint32_t n) {
   BusyScope busy(busy_);
+  ResetRunOutcome();
   // The interpreter runs with the script folder as its working directory.
   CurrentDirectoryScope directory(ScriptFolder());
   const CommandRecord* record = FindCommand(n);
@@ -183,6 +195,7 @@ void TScriptlink::RunUserCommand(std::uint32_t n) {
 
 void TScriptlink::RunScriptCommand(const ZtlRunParams* params) {
   BusyScope busy(busy_);
+  ResetRunOutcome();
   if (params == nullptr) {
     RunChosenScript();
     return;
@@ -193,7 +206,14 @@ void TScriptlink::RunScriptCommand(const ZtlRunParams* params) {
   channel->output_file = text(params->output_file);
   channel->copy_to_clipboard = FlagFromText(params->copy_to_clipboard);
   channel->hide_console = FlagFromText(params->hide_console);
-  RunScript(*channel, ScriptFromParameter(text(params->script_file), ScriptFolder()));
+  // "NAME" is also "NAME.rb" of the script folder: the first that exists runs.
+  std::vector<std::string> candidates = ScriptCandidates(text(params->script_file), ScriptFolder());
+  std::vector<std::string> tried;
+  while (candidates.size() > 1 && !platform::paths::file_exists(candidates.front())) {
+    tried.push_back(candidates.front());
+    candidates.erase(candidates.begin());
+  }
+  RunScript(*channel, candidates.front(), tried);
   channel.Close();
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace scriptlink {
 
@@ -13,5 +14,9 @@ bool FlagFromText(const char* text);
 
 // The block's script file: a bare file name lies in the script folder.
 std::string ScriptFromParameter(std::string_view script_file, const std::string& script_folder);
+
+// The files a run looks for, in order: the block's script file, and for a bare
+// name without the extension ".rb" that name with it as well.
+std::vector<std::string> ScriptCandidates(std::string_view script_file, const std::string& script_folder);
 
 }  // namespace scriptlink

@@ -22,12 +22,15 @@ void ServeRequest(FrameChannel& channel, ChannelState& state, const HandlerEnv& 
 // hang) and then std::logic_error is thrown: that is a bug to be seen.
 void ServeRequestWith(FrameChannel& channel, RequestHandler handler, ChannelState& state, const HandlerEnv& env);
 
+class RequestTrace;
+
 // The server of one channel object: the dispatch table, the handlers'
-// surroundings and the state the requests keep on the channel object.
+// surroundings and the state the requests keep on the channel object. It
+// traces its requests when the plug-in's trace was on at its making.
 class DispatchServer final : public RequestServer {
  public:
-  explicit DispatchServer(HandlerEnv env) : env_(std::move(env)) {}
-  void Serve(FrameChannel& channel) override { ServeRequest(channel, state_, env_); }
+  explicit DispatchServer(HandlerEnv env);
+  void Serve(FrameChannel& channel) override;
   void ExecMessageProc() override;
   // Carries out a task list remake still pending (the script ended inside an update bracket).
   void ChannelClosing() override;
@@ -38,6 +41,7 @@ class DispatchServer final : public RequestServer {
  private:
   HandlerEnv env_;
   ChannelState state_;
+  RequestTrace* trace_ = nullptr;
 };
 
 inline std::unique_ptr<DispatchServer> MakeDispatchServer(HandlerEnv env) {

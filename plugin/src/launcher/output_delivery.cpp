@@ -60,14 +60,16 @@ std::string Today() {
   return text;
 }
 
-// The user's text for a refused delivery; keeps the output on the way.
-std::string FailureText(const std::string& target, const std::string& reason, std::string_view output,
-                        const std::string& user_folder) {
+// The refusal of a delivery, its text for the user; keeps the output on the way.
+DeliveryError Refused(const std::string& target, const std::string& reason, std::string_view output,
+                      const std::string& user_folder) {
   const std::string head = target + "に書き込めませんでした（" + reason + "）。";
   try {
-    return head + "出力は「" + KeepOutput(output, user_folder) + "」に保存しました。";
+    std::string kept = KeepOutput(output, user_folder);
+    return DeliveryError(head + "出力は「" + kept + "」に保存しました。", kept);
   } catch (const std::exception& error) {
-    return head + "出力を「" + user_folder + "」に保存することもできませんでした（" + error.what() + "）。";
+    return DeliveryError(
+        head + "出力を「" + user_folder + "」に保存することもできませんでした（" + error.what() + "）。", "");
   }
 }
 
@@ -93,23 +95,24 @@ std::string KeepOutput(std::string_view output, const std::string& folder) {
   throw platform::SystemError("create a file for the output in " + folder, EEXIST);
 }
 
-void DeliverOutput(const std::string& output, const OutputSettings& settings, const std::string& user_folder) {
+Delivered DeliverOutput(const std::string& output, const OutputSettings& settings, const std::string& user_folder) {
   if (settings.copy_to_clipboard) {
     try {
       platform::clipboard::set_text(output);
     } catch (const std::exception& error) {
-      throw DeliveryError(FailureText("クリップボード", error.what(), output, user_folder));
+      throw Refused("クリップボード", error.what(), output, user_folder);
     }
-    return;
+    return {true, {}};
   }
-  if (settings.output_file.empty()) return;
+  if (settings.output_file.empty()) return {};
   const OutputTarget target = ResolveOutputTarget(settings.output_file, user_folder);
   try {
     platform::write_file_atomically(target.path, output);
   } catch (const std::exception& error) {
-    throw DeliveryError(FailureText("出力ファイル「" + target.path + "」", error.what(), output, user_folder));
+    throw Refused("出力ファイル「" + target.path + "」", error.what(), output, user_folder);
   }
   if (target.open_afterwards) platform::shell::open(target.path);
+  return {false, target.path};
 }
 
 }  // namespace scriptlink

@@ -25,7 +25,19 @@ struct OutputTarget {
 // reason, and the file that keeps the output (or why none could be made).
 class DeliveryError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  DeliveryError(const std::string& text, std::string kept_path)
+      : std::runtime_error(text), kept_path_(std::move(kept_path)) {}
+  // The file that keeps the output; empty when none could be made.
+  const std::string& kept_path() const noexcept { return kept_path_; }
+
+ private:
+  std::string kept_path_;
+};
+
+// Where delivered output went: the clipboard, a file, or nowhere (not captured).
+struct Delivered {
+  bool clipboard = false;
+  std::string path;  // the file written, or empty
 };
 
 // An output file named "*" (any extension) means user folder + "Temp" + extension.
@@ -35,7 +47,7 @@ OutputTarget ResolveOutputTarget(const std::string& output_file, const std::stri
 // written atomically, so a failed write leaves an earlier file whole. When the
 // clipboard or the file cannot take the output, it is kept by KeepOutput and
 // DeliveryError is thrown.
-void DeliverOutput(const std::string& output, const OutputSettings& settings, const std::string& user_folder);
+Delivered DeliverOutput(const std::string& output, const OutputSettings& settings, const std::string& user_folder);
 
 // Writes the output to a new file of the folder, "Scriptlink-output-YYYYMMDD-N.txt"
 // with the first N from 1 that names no existing file, and returns its path.

@@ -22,6 +22,7 @@
 #include "launcher/output_watcher.h"
 #include "controller/plugin_globals.h"
 #include "controller/report_error.h"
+#include "controller/run_outcome.h"
 
 namespace scriptlink {
 namespace {
@@ -111,11 +112,25 @@ bool Drain(TCommToRuby& channel, platform::PipeReadEnd& pipe, std::string& outpu
 // A refused delivery is an error of the run (the host's command fails), its
 // text naming the file that kept the output.
 void Deliver(const TCommToRuby& channel, const std::string& output) {
+  RunOutcome& outcome = LastRunOutcome();
   try {
-    DeliverOutput(output, {channel.copy_to_clipboard, channel.output_file}, UserFolder());
+    const Delivered delivered = DeliverOutput(output, {channel.copy_to_clipboard, channel.output_file}, UserFolder());
+    outcome.output = delivered.clipboard      ? ZTL_OUTPUT_CLIPBOARD
+                     : delivered.path.empty() ? ZTL_OUTPUT_NONE
+                                              : ZTL_OUTPUT_FILE;
+    outcome.output_path = delivered.path;
   } catch (const DeliveryError& error) {
+    outcome.output = error.kept_path().empty() ? ZTL_OUTPUT_LOST : ZTL_OUTPUT_KEPT;
+    outcome.output_path = error.kept_path();
     ReportError(error.what(), platform::prompt::Icon::error);
   }
+}
+
+// The script's exit status once it has ended (it has, or was killed, when the
+// serve loop is over); -1 when it could not be learned.
+int ExitStatus(platform::ChildProcess& child) {
+  if (!child.wait(std::chrono::seconds(5))) return -1;
+  return child.exit_code().value_or(-1);
 }
 
 // Serves the script until it ends or is terminated. A channel failure ends the
@@ -164,12 +179,19 @@ int32_t CancelRunCallback() {
   return 0;
 }
 
-bool RunScript(TCommToRuby& channel, const std::string& script_path) {
+bool RunScript(TCommToRuby& channel, const std::string& script_path, const std::vector<std::string>& also_tried) {
+  RunOutcome& outcome = LastRunOutcome();
+  outcome.script = script_path;
   if (!platform::paths::file_exists(script_path)) {
-    // The fixed text first, then which script it was.
-    Tell((std::string(kScriptNotFound) + "\n" + script_path).c_str(), platform::prompt::Icon::none);
+    std::vector<std::string> tried = also_tried;
+    tried.push_back(script_path);
+    outcome.state = ZTL_RUN_NOT_FOUND;
+    outcome.script = PathsTried(tried);
+    // The fixed text first, then where the script was looked for.
+    Tell((std::string(kScriptNotFound) + "\n" + outcome.script).c_str(), platform::prompt::Icon::none);
     return false;
   }
+  outcome.state = ZTL_RUN_NOT_STARTED;
   const bool capture = channel.copy_to_clipboard || !channel.output_file.empty();
   const RunMode mode{capture, capture || channel.hide_console};
   const std::string command_line = BuildCommandLine(channel, mode, script_path);
@@ -205,6 +227,8 @@ bool RunScript(TCommToRuby& channel, const std::string& script_path) {
     WaitForm form(mode.quiet, script_path, channel);
     failure = Serve(channel, *child, pipe->read, output);
     late_output_lost = Drain(channel, pipe->read, output);
+    outcome.exit_code = ExitStatus(*child);
+    outcome.state = channel.StopRequested() || channel.cancelled ? ZTL_RUN_CANCELLED : ZTL_RUN_ENDED;
     Deliver(channel, output);
   }
   pipe->read.close();

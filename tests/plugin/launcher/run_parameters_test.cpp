@@ -25,5 +25,12 @@ TEST(RunParameters, BareScriptNameLiesInTheScriptFolder) {
   EXPECT_EQ(ScriptFromParameter("sub/a.rb", "/u/Script/"), "sub/a.rb") << "a folder part is taken as given";
 }
 
+TEST(RunParameters, BareNameWithoutExtensionIsAlsoLookedForAsRubyFile) {
+  EXPECT_EQ(ScriptCandidates("tidy", "/u/Script/"), (std::vector<std::string>{"/u/Script/tidy", "/u/Script/tidy.rb"}));
+  EXPECT_EQ(ScriptCandidates("tidy.rb", "/u/Script/"), std::vector<std::string>{"/u/Script/tidy.rb"});
+  EXPECT_EQ(ScriptCandidates("/x/tidy", "/u/Script/"), std::vector<std::string>{"/x/tidy"})
+      << "a path names its one file";
+}
+
 }  // namespace
 }  // namespace scriptlink
