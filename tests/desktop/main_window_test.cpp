@@ -121,7 +121,7 @@ class MainWindowTest : public ::testing::Test {
 
   void SetUp() override {
     fresh_session();
-    window_ = std::make_unique<MainWindow>(plugin_commands(plugin_->info()), [](std::uint32_t number) {
+    window_ = std::make_unique<MainWindow>(plugin_commands(plugin_->info(), plugin_->module()), [](std::uint32_t number) {
       plugin_->entry().Execute(number, nullptr);
     });
     window_->show();
@@ -167,6 +167,35 @@ TEST_F(MainWindowTest, CommandsAreOfferedInTheOrderOfThePluginInfo) {
   for (std::size_t i = 0; i < std::size(kScripts); ++i) {
     EXPECT_EQ(commands[first_user + i].caption, QString::fromUtf8(kScripts[i].caption));
   }
+}
+
+// The pictures come from the plug-in's own bitmap resources, purple see-through.
+TEST_F(MainWindowTest, CommandsShowThePluginsIcons) {
+  const std::vector<PluginCommand> commands = plugin_commands(plugin_->info());
+  std::size_t with_icon = 0;
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    const QIcon icon = window_->command_actions()[i]->icon();
+    EXPECT_EQ(icon.isNull(), commands[i].icon < 0) << commands[i].caption.toStdString();
+    if (icon.isNull()) continue;
+    ++with_icon;
+    const QImage image = icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(image.size(), QSize(16, 16));
+    int clear = 0;
+    int purple = 0;
+    for (int y = 0; y < 16; ++y) {
+      for (int x = 0; x < 16; ++x) {
+        const QRgb pixel = image.pixel(x, y);
+        clear += qAlpha(pixel) == 0;
+        purple += qAlpha(pixel) != 0 && (pixel & 0xffffff) == 0x800080;
+      }
+    }
+    EXPECT_GT(clear, 0);
+    EXPECT_LT(clear, 256);
+    EXPECT_EQ(purple, 0);
+  }
+  EXPECT_GE(with_icon, 2u);  // the script list and help at least
+  EXPECT_TRUE(command_icon(plugin_->module(), 9).isNull());
+  EXPECT_TRUE(command_icon(nullptr, 10).isNull());
 }
 
 TEST_F(MainWindowTest, ViewsShowTheHostsStateAndClicksChangeIt) {
@@ -361,6 +390,17 @@ TEST_F(MainWindowTest, QuittingWithChangesSavesThem) {
   EXPECT_TRUE(s().dirty_files().empty());
   EXPECT_NE(saved().find("終了前の変更"), std::string::npos);
   EXPECT_EQ(window_->exit_code(), 0);
+}
+
+// The host command "Close" (what the command list's restart question sends)
+// quits the window as the user's quit does.
+TEST_F(MainWindowTest, TheHostsCloseCommandQuitsTheWindowWithTheChangesSaved) {
+  ASSERT_EQ(zentrella::run_host_command("NewTask", false, {"閉じる前の変更"}), -1);
+  ASSERT_EQ(zentrella::run_host_command("Close", false, {}), -1);
+  for (int i = 0; i < 50 && window_->isVisible(); ++i) QTest::qWait(20);
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_FALSE(zentrella::close_requested());
+  EXPECT_NE(saved().find("閉じる前の変更"), std::string::npos);
 }
 
 // The boxes the window asks while it closes, answered as they come: "OK" to

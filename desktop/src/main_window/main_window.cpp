@@ -15,6 +15,7 @@
 #include "api/exported.h"
 #include "dialog_layout.h"
 #include "main_window/host_text.h"
+#include "model/host_commands.h"
 #include "model/interrupt.h"
 #include "model/session.h"
 #include "model/view_hooks.h"
@@ -123,6 +124,12 @@ void MainWindow::tick() {
       platform::MessageQueue::instance().dispatch_pending();
     }
     if (actions_disabled_) set_running(false);
+    // The host command "Close" (the command list's restart question) quits
+    // the window once the command that asked has returned.
+    if (zentrella::close_requested()) {
+      zentrella::clear_close_request();
+      request_close();
+    }
     if (close_requested_) close();
   }
   follow_model();

@@ -17,15 +17,17 @@ struct PluginCommand {
   QString caption;
   std::int32_t icon = -1;
   std::uint16_t type = 0;
+  QIcon picture;  // the icon number's bitmap; null when there is none
 };
 
 // The commands of an info record (none for a null record); a record is read
-// up to its count or its first null entry, whichever comes first.
-std::vector<PluginCommand> plugin_commands(const ZtlPluginInfo* info);
+// up to its count or its first null entry, whichever comes first. Their
+// pictures come from the bitmap resources of `module`, the plug-in's handle.
+std::vector<PluginCommand> plugin_commands(const ZtlPluginInfo* info, void* module = nullptr);
 
-// The icon of a command's icon number; null while the plug-in's bitmaps are
-// not read.
-QIcon command_icon(std::int32_t icon);
+// The bitmap resource of a command's icon number in `module`, with its purple
+// (128, 0, 128) transparent; a null icon for -1, an unknown number or no module.
+QIcon command_icon(void* module, std::int32_t icon);
 
 // Every command action is made here: the object name is the command's name,
 // the data its number.

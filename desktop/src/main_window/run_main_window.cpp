@@ -54,7 +54,7 @@ QImage with_title_bar(QWidget& widget) {
 
 int run_main_window(const zentrella::cli::PluginHost& plugin) {
   const std::unique_ptr<QApplication> made = application();
-  MainWindow window(plugin_commands(plugin.info()), executor(plugin));
+  MainWindow window(plugin_commands(plugin.info(), plugin.module()), executor(plugin));
   window.show();
   QApplication::exec();
   return window.exit_code();
@@ -85,7 +85,7 @@ void render_main_window(const zentrella::cli::PluginHost* plugin, const char* fo
   const std::unique_ptr<QApplication> made = application();
   const QDir into(QString::fromUtf8(folder));
   QDir().mkpath(into.path());
-  MainWindow window(plugin != nullptr ? plugin_commands(plugin->info()) : std::vector<PluginCommand>{},
+  MainWindow window(plugin != nullptr ? plugin_commands(plugin->info(), plugin->module()) : std::vector<PluginCommand>{},
                     [&window, &into](std::uint32_t) {
                       render_running(window, into.filePath("main-window-wait-form.png"));
                     });

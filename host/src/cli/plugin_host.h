@@ -34,6 +34,8 @@ class PluginHost {
   std::uint32_t version_high() const { return version_high_; }
   std::uint32_t version_low() const { return version_low_; }
   const std::string& path() const { return path_; }
+  // The library's handle, for its bitmap resources.
+  void* module() const { return library_; }
   // The outcome of the last run the plug-in started; null from a plug-in that
   // does not tell (the optional entry point ZTLPlugin_LastRunOutcome).
   const ZtlRunOutcome* last_run_outcome() const { return last_run_outcome_ != nullptr ? last_run_outcome_() : nullptr; }
