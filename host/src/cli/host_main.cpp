@@ -31,7 +31,9 @@
 #include "cli/desktop_runner.h"
 #include "cli/item_views.h"
 #include "cli/options.h"
+#include "cli/terminal_text.h"
 #include "cli/plugin_host.h"
+#include "cli/script_cli.h"
 #include "cli/run_report.h"
 #include "model/host_commands.h"
 #include "model/interrupt.h"
@@ -172,28 +174,9 @@ void set_up_session(const Options& options) {
   set_save_handler([] { save_dirty_files(session()); });
 }
 
-// Captions and names come from the user's command file: a crafted one must
-// not drive the terminal. C0 controls and DEL never occur inside a character of
-// either code page; C1 controls are escaped as they are spelt in UTF-8.
-std::string printable(const char* text) {
-  const bool utf8 = platform::codepage::current() == platform::codepage::CodePage::utf8;
-  std::string shown;
-  for (const char* at = text != nullptr ? text : ""; *at != '\0'; ++at) {
-    const auto byte = static_cast<unsigned char>(*at);
-    const auto next = static_cast<unsigned char>(at[1]);
-    char escaped[16];
-    if (byte < 0x20 || byte == 0x7F) {
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-    } else if (utf8 && byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", next);
-      ++at;
-    } else {
-      shown += *at;
-      continue;
-    }
-    shown += escaped;
-  }
-  return shown;
+// Captions and names come from the user's command file.
+std::string shown(const char* text) {
+  return printable(text != nullptr ? text : "", platform::codepage::current() == platform::codepage::CodePage::utf8);
 }
 
 void print_commands(const PluginHost& plugin) {
@@ -201,8 +184,8 @@ void print_commands(const PluginHost& plugin) {
   if (info == nullptr || info->commands == nullptr) return;
   for (std::int32_t i = 0; i < info->command_count && info->commands[i] != nullptr; ++i) {
     const ZtlCommandEntry* entry = info->commands[i];
-    std::printf("%u\t%s\t%s\t%d\t%u\n", entry->number, printable(entry->name).c_str(),
-                printable(entry->caption).c_str(), entry->icon, static_cast<unsigned>(entry->type));
+    std::printf("%u\t%s\t%s\t%d\t%u\n", entry->number, shown(entry->name).c_str(),
+                shown(entry->caption).c_str(), entry->icon, static_cast<unsigned>(entry->type));
   }
 }
 
@@ -323,6 +306,8 @@ int report_unreturned_records(int code) {
 // A command stopped by SIGTERM has failed, and so has one during which the
 // user was shown an error (the plug-in could not deliver a run's output, say),
 // though it ran to its end.
+constexpr std::size_t kBoxesDoNotCount = static_cast<std::size_t>(-1);  // for one whose boxes do not
+
 int command_exit_code(int code, std::size_t error_boxes_before) {
   if (termination_requested()) {
     // The command was stopped: its script ended, its output delivered, and the
@@ -330,7 +315,10 @@ int command_exit_code(int code, std::size_t error_boxes_before) {
     std::fprintf(stderr, "zentrella: terminated\n");
     return kExitFailure;
   }
-  if (code != kExitOk || platform::prompt::error_boxes_asked() == error_boxes_before) return code;
+  if (code != kExitOk || error_boxes_before == kBoxesDoNotCount ||
+      platform::prompt::error_boxes_asked() == error_boxes_before) {
+    return code;
+  }
   std::fprintf(stderr, "zentrella: the command reported an error\n");
   return kExitFailure;
 }
@@ -344,6 +332,8 @@ int run_command(const Options& options) {
     return run_command_cli(options.command_arguments, session().user_folder,
                            options.plugin.value_or(executable_folder() + "Scriptlink.so"));
   }
+  if (options.command == "scripts") return list_scripts(session().user_folder + "Script/");
+  if (options.command == "new") return new_script(options.command_arguments, session().user_folder + "Script/");
   if (options.command == "tree") {
     print_tree();
     return kExitOk;
@@ -398,9 +388,17 @@ int host_main(int argc, char** argv) {
     set_up_session(options);
     if (options.select) select_item(*options.select);
     const std::size_t error_boxes = platform::prompt::error_boxes_asked();
-    const int code = command_exit_code(run_command(options), error_boxes);
+    // A desktop session's error boxes were the user's to read; its exit code
+    // says whether the changes were saved.
+    const bool boxes_fail = options.command != "desktop";
+    const int code = command_exit_code(run_command(options), boxes_fail ? error_boxes : kBoxesDoNotCount);
     std::fflush(stdout);
     return report_unreturned_records(code);
+  } catch (const UsageError& error) {
+    // A command's own words, read by its runner: nothing was changed.
+    std::fprintf(stderr, "zentrella: %s\nTry 'zentrella help %s' for more information.\n", error.what(),
+                 options.command.c_str());
+    return kExitUsage;
   } catch (const SaveError& error) {
     // The save was the last step and has just failed: trying it again would
     // only report the same failure twice.
