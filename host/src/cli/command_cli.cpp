@@ -12,6 +12,7 @@
 #include <platform/prompt.h>
 
 #include "cli/options.h"
+#include "cli/terminal_text.h"
 #include "commands/command_entry.h"
 #include "commands/command_file.h"
 
@@ -52,28 +53,8 @@ long whole_number(const std::string& text, const std::string& what) {
   return value;
 }
 
-// The texts come from the user's command file: a crafted one must not drive
-// the terminal. C0 controls and DEL are escaped as bytes, C1 controls as they
-// are spelt in UTF-8 (the dialogs' texts are UTF-8 whatever the code page).
-std::string printable(const std::string& text) {
-  std::string shown;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-    char escaped[16];
-    if (byte < 0x20 || byte == 0x7F) {
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-    } else if (byte == 0xC2 && next >= 0x80 && next <= 0x9F) {
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", next);
-      ++i;
-    } else {
-      shown += text[i];
-      continue;
-    }
-    shown += escaped;
-  }
-  return shown;
-}
+// The dialogs' texts are UTF-8 whatever the code page.
+std::string printable(const std::string& text) { return cli::printable(text, true); }
 
 int list_commands(const CommandFile& file) {
   const prompt::CommandList list = file.list();

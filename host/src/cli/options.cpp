@@ -121,9 +121,9 @@ void parse_help(Cursor& cursor, Options& options) {
   if (!cursor.done()) throw UsageError("help takes one command, got another: " + cursor.next());
 }
 
-// The user commands' own words (list, add SCRIPT ..., remove N, edit) are
-// parsed by the command's runner.
-void parse_user_command(Cursor& cursor, Options& options) {
+// The words after command (list, add SCRIPT ...) and new (NAME, --force) are
+// parsed by the command's runner; a first --help asks for its help.
+void parse_command_words(Cursor& cursor, Options& options) {
   while (!cursor.done()) {
     const std::string arg = cursor.next();
     if (options.command_arguments.empty() && asks_for_help(arg, options)) return;
@@ -151,6 +151,11 @@ constexpr Command kCommands[] = {
     {"station", "station", "serve external scripts until interrupted (Ctrl-C)", parse_no_arguments},
     {"clipboard", "clipboard", "print the clipboard's text", parse_no_arguments},
     {"tree", "tree", "print the item trees of the projects: kind, title, progress, dates", parse_no_arguments},
+    {"scripts", "scripts", "list the scripts of the script folder with their descriptions (name, tab,\n"
+     "description)", parse_no_arguments},
+    {"new", "new NAME [--force]", "write a new script from the template: NAME (\".rb\" added when it has no\n"
+     "extension) in the script folder, or where a path with a folder puts it;\n"
+     "prints its path; an existing file is kept unless --force", parse_command_words},
     {"desktop", "desktop", "open the main window on the projects (the default when no command is\n"
      "given and a display is reachable)", parse_no_arguments},
     {"command", "command list | add SCRIPT [--number N] [--caption TEXT] [--options TEXT]\n"
@@ -161,7 +166,7 @@ constexpr Command kCommands[] = {
      "given, paths relative to the script folder) and print its number; remove\n"
      "number N; edit them in the command list dialog (a desktop, or scripted\n"
      "answers). User commands reach the host's command list at its next start.",
-     parse_user_command},
+     parse_command_words},
     {"help", "help [COMMAND]", "show this text, or the help of one command", parse_help},
 };
 

@@ -36,7 +36,7 @@ struct Options {
   std::string help_topic;  // help COMMAND, COMMAND --help: that command's text
   RunOptions run;
   unsigned exec_number = 0;
-  std::vector<std::string> command_arguments;  // command list|add|remove|edit and theirs
+  std::vector<std::string> command_arguments;  // of command (list|add|remove|edit) and new
 };
 
 // Throws UsageError with a message for the user.
