@@ -2,6 +2,7 @@
 # picks a script and the run controller runs it with the list's options,
 # output and clipboard box; the list also makes scripts from the template.
 require "e2e_support"
+require "pathname"
 
 class TestScriptList < E2E::Case
   CAPTION = "Rubyスクリプト一覧"
@@ -55,6 +56,22 @@ class TestScriptList < E2E::Case
     assert_equal ["マクロがないか、指定されていません"], prompts.reject { |p| p[:caption] == CAPTION }.map { |p| p[:text] }
     assert_equal ["ok", "cancel"], list_prompts
     assert_equal "", result.out
+  end
+
+  # The assign button closes the list and opens the command list over the
+  # command file; what it saves runs as command 10 after the restart.
+  def test_assign_commands_opens_the_command_list_and_runs_nothing
+    write_script("echo.rb", ECHO)
+    out = scratch("out.txt")
+    answers("name=echo", "commands", "add", "script=echo.rb", "output=#{out}", "ok", "ok", "yes")
+    result = exec_list
+    assert_equal "", result.out
+    refute File.exist?(out), "the list ran nothing"
+    assert_equal ["name=echo", "commands"], list_prompts
+    stored = Pathname(out).relative_path_from(Pathname(script_folder)).to_s
+    assert_equal "10\techo\techo.rb\t\t#{stored}\n", host_ok("command", "list").out
+    host_ok("exec", "10", host_options: ["--plugin", plugin_path])
+    assert_equal "args=[]\n", File.binread(out)
   end
 
   def test_a_script_made_from_the_template_is_found_by_prefix_and_run
