@@ -17,19 +17,6 @@
 
 namespace desktop {
 
-namespace {
-
-// Into a fixed field of a record, NUL-terminated; the host cuts it at its
-// last whole character.
-template <std::size_t N>
-void put_text(char (&field)[N], const std::string& text) {
-  const std::size_t length = std::min(text.size(), N - 1);
-  std::memcpy(field, text.data(), length);
-  field[length] = '\0';
-}
-
-}  // namespace
-
 ItemDialog::DateField ItemDialog::add_date(const char* label, double value, QFormLayout& form) {
   DateField field{new QCheckBox(this), new QDateTimeEdit(this)};
   field.edit->setDisplayFormat("yyyy/MM/dd HH:mm");

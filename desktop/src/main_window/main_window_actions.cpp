@@ -22,13 +22,6 @@ namespace desktop {
 
 namespace {
 
-template <std::size_t N>
-void put_text(char (&field)[N], const std::string& text) {
-  const std::size_t length = std::min(text.size(), N - 1);
-  std::memcpy(field, text.data(), length);
-  field[length] = '\0';
-}
-
 QString title_of(zentrella::Handle item) {
   const zentrella::Item* found = zentrella::session().store().item(item);
   return found != nullptr ? from_host(found->fields.title) : QString();
