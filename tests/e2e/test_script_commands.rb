@@ -4,7 +4,7 @@
 require "e2e_support"
 
 class TestScriptCommands < E2E::Case
-  TEMPLATE = "#! ruby\r\n# 新規Zentrella用Rubyスクリプトファイル\r\n#\r\n#\r\nrequire \"ztl\"\r\ninclude Ztl\r\n\r\n\r\n".b
+  TEMPLATE = "#! ruby\r\n# 新規Zentrella用Rubyスクリプトファイル\r\n#\r\n#\r\nrequire \"ztl\"\r\ninclude Ztl\r\n\r\n\r\n".b.freeze
 
   def test_scripts_lists_the_folder_sorted_with_each_description
     write_script("b_report.rb", "#! ruby\n#!/usr/bin/env ruby\n#  週報を作る\nputs 1\n")
@@ -39,7 +39,7 @@ class TestScriptCommands < E2E::Case
   def test_new_writes_in_the_code_page_in_force_and_where_a_path_says
     elsewhere = scratch("mine/tool")
     host_ok("new", elsewhere, host_options: ["--codepage", "932"])
-    assert_equal TEMPLATE.force_encoding("UTF-8").encode("Windows-31J").b, File.binread("#{elsewhere}.rb")
+    assert_equal TEMPLATE.dup.force_encoding("UTF-8").encode("Windows-31J").b, File.binread("#{elsewhere}.rb")
     result = host("new")
     assert_equal 2, result.status.exitstatus, result.describe
     assert_includes result.err, "new needs the name of the script"
