@@ -1,8 +1,10 @@
 #include "platform/ini_file.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/atomic_file.h"
+#include "text_lines.h"
 
 namespace platform {
 namespace {
@@ -28,14 +30,9 @@ bool same_name(std::string_view a, std::string_view b) {
 
 IniFile IniFile::parse(std::string_view text) {
   IniFile file;
-  std::size_t begin = 0;
-  while (begin < text.size()) {
-    std::size_t end = text.find('\n', begin);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(begin, end - begin);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    begin = end + 1;
-
+  detail::TextLines lines(text);
+  while (const std::optional<std::string_view> next = lines.next()) {
+    const std::string_view line = *next;
     const std::string_view content = trimmed(line);
     const std::size_t equals = content.find('=');
     if (content.size() >= 2 && content.front() == '[' && content.back() == ']') {

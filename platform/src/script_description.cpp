@@ -5,6 +5,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/codepage.h"
+#include "text_lines.h"
 
 namespace platform {
 namespace {
@@ -40,15 +41,9 @@ std::string_view trim_end(std::string_view text, std::string_view wide_space) {
 
 std::string script_description_of(std::string_view text) {
   const std::string_view wide_space = codepage::fullwidth_space();
-  std::size_t begin = 0;
-  while (begin < text.size()) {
-    std::size_t end = text.find('\n', begin);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(begin, end - begin);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    begin = end + 1;
-
-    line = trim_end(trim_start(line, wide_space), wide_space);
+  detail::TextLines lines(text);
+  while (const std::optional<std::string_view> next = lines.next()) {
+    const std::string_view line = trim_end(trim_start(*next, wide_space), wide_space);
     if (!line.starts_with('#')) return {};
     if (line.starts_with("#!")) continue;
     return std::string(trim_start(line.substr(1), wide_space));

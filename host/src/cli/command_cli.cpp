@@ -54,14 +54,14 @@ long whole_number(const std::string& text, const std::string& what) {
 }
 
 // The dialogs' texts are UTF-8 whatever the code page.
-std::string printable(const std::string& text) { return cli::printable(text, true); }
+std::string shown(const std::string& text) { return printable(text, true); }
 
 int list_commands(const CommandFile& file) {
   const prompt::CommandList list = file.list();
   for (std::size_t row = 0; row < list.entries().size(); ++row) {
     const prompt::CommandEntry& entry = list.at_row(row);
-    std::printf("%u\t%s\t%s\t%s\t%s\n", entry.number, printable(entry.caption).c_str(),
-                printable(entry.script).c_str(), printable(entry.options).c_str(), printable(entry.output).c_str());
+    std::printf("%u\t%s\t%s\t%s\t%s\n", entry.number, shown(entry.caption).c_str(),
+                shown(entry.script).c_str(), shown(entry.options).c_str(), shown(entry.output).c_str());
   }
   return 0;
 }

@@ -95,26 +95,33 @@ std::string default_project(const std::string& user_folder) {
   return path;
 }
 
+// A display that does not answer can take a second to say so: it is asked
+// once per process.
+bool display_answers() {
+#ifdef ZTL_HAVE_DESKTOP
+  static const bool answers = desktop::display_reachable();
+  return answers;
+#else
+  return false;
+#endif
+}
+
 // The main window needs a display, and a host built with it.
 void check_desktop(const Options& options) {
   if (options.command != "desktop") return;
   if (!desktop_runner()) throw std::runtime_error("desktop: this host was built without the desktop (Qt 6)");
-#ifdef ZTL_HAVE_DESKTOP
-  if (!desktop::display_reachable()) {
+  if (!display_answers()) {
     throw std::runtime_error("desktop: no display answers (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM)");
   }
-#endif
 }
 
 // Without a command the main window opens when there is a display to show it on.
 void choose_command(Options& options) {
   if (!options.command.empty()) return;
-#ifdef ZTL_HAVE_DESKTOP
-  if (desktop_runner() && desktop::display_reachable()) {
+  if (desktop_runner() && display_answers()) {
     options.command = "desktop";
     return;
   }
-#endif
   throw UsageError("no command given");
 }
 
@@ -138,8 +145,8 @@ void choose_front_end(const Options& options) {
   if (answers != nullptr && *answers != '\0') return;
   if (options.ui == "terminal" && options.command != "desktop") return;
 #ifdef ZTL_HAVE_DESKTOP
-  // Looked at only when the desktop may be wanted: a remote display can take a second to answer.
-  if (!desktop::display_reachable()) {
+  // Looked at only when the desktop may be wanted.
+  if (!display_answers()) {
     if (options.ui == "desktop") {
       throw std::runtime_error("--ui desktop: no display answers (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM)");
     }
