@@ -1,5 +1,6 @@
 // Records handed out and taken back: counting, and the round trip of fields.
 #include <cstring>
+#include <vector>
 
 #include "host_fixture.h"
 
@@ -48,6 +49,42 @@ TEST_F(RecordTest, DoubleForeignAndMismatchedReleasesAreCountedNotFatal) {
   ZTLPlugin_FreeAlarmInfo(alarm);
   EXPECT_EQ(outstanding_records(), 0u);
   reset_record_ledger();
+}
+
+// Many records on loan at once, given back in an order unlike the one they
+// came in: each is found once, and the ledger ends empty.
+TEST_F(RecordTest, ManyRecordsOnLoanComeBackInAnyOrder) {
+  std::vector<ZtlItemInfo*> infos;
+  std::vector<ZtlUserCatInfo*> categories;
+  session().store().create_category(A, {"owner", "me"});
+  for (int i = 0; i < 500; ++i) {
+    infos.push_back(ZTLPlugin_GetItemInfo(i % 2 == 0 ? A : B));
+    categories.push_back(ZTLPlugin_GetUserCatInfo(infos.front()->user_categories[0]));
+  }
+  EXPECT_EQ(outstanding_records(), 1000u);
+  for (std::size_t step = 0; step < 7; ++step) {
+    for (std::size_t i = step; i < infos.size(); i += 7) {
+      ZTLPlugin_FreeItemInfo(infos[i]);
+      ZTLPlugin_FreeUserCatInfo(categories[infos.size() - 1 - i]);
+    }
+    EXPECT_EQ(release_errors(), 0u);
+  }
+  EXPECT_EQ(outstanding_records(), 0u);
+  ZTLPlugin_FreeItemInfo(infos[123]);  // given back twice
+  EXPECT_EQ(release_errors(), 1u);
+  reset_record_ledger();
+}
+
+// A block kept from a long title serves a short one: the short title ends at
+// its own NUL, whatever the block held after it.
+TEST_F(RecordTest, AShortTitleAfterALongOneEndsAtItsOwnEnd) {
+  session().store().item(A)->fields.title = std::string(3000, 'L');
+  ZTLPlugin_FreeItemInfo(ZTLPlugin_GetItemInfo(A));
+  const ZtlItemInfo* info = ZTLPlugin_GetItemInfo(B);
+  EXPECT_STREQ(info->title, "B");
+  EXPECT_EQ(+info->progress, 0);
+  EXPECT_EQ(info->documents[0], 0u);
+  ZTLPlugin_FreeItemInfo(const_cast<ZtlItemInfo*>(info));
 }
 
 TEST_F(RecordTest, ItemInfoRoundTripTakesBackEditableFieldsOnly) {

@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "api/api_support.h"
+#include "api/kept_blocks.h"
 
 using namespace zentrella;
 using namespace zentrella::api;
@@ -9,7 +10,9 @@ using namespace zentrella::api;
 namespace {
 
 struct CategoryBlock : HandedOut {
-  ZtlUserCatInfo info{};
+  ZtlUserCatInfo info;  // both fields filled whole by copy_field
+  static void* operator new(std::size_t size) { return KeptBlocks<CategoryBlock>::take(size); }
+  static void operator delete(void* storage, std::size_t size) noexcept { KeptBlocks<CategoryBlock>::give(storage, size); }
 };
 
 struct AlarmBlock : HandedOut {
@@ -22,7 +25,7 @@ extern "C" ZtlUserCatInfo* ZTLPlugin_GetUserCatInfo(ZtlHandle category) {
   return guarded<ZtlUserCatInfo*>("GetUserCatInfo", nullptr, [&]() -> ZtlUserCatInfo* {
     const Category* found = s().store().category(category);
     if (found == nullptr) return nullptr;
-    auto block = std::make_unique<CategoryBlock>();
+    auto block = std::make_unique_for_overwrite<CategoryBlock>();
     copy_field(block->info.name, found->data.name);
     copy_field(block->info.value, found->data.value);
     ZtlUserCatInfo* address = &block->info;

@@ -4,9 +4,10 @@
 #include <cstddef>
 #include <cstring>
 #include <memory>
-#include <mutex>
+#include <string_view>
 
 #include "api/api_support.h"
+#include "api/kept_blocks.h"
 #include "model/date_scale.h"
 #include "model/text_units.h"
 
@@ -26,46 +27,11 @@ struct ItemInfoBlock : HandedOut {
   std::array<ZtlHandle, 16> inline_lists;
   std::vector<ZtlHandle> more_lists;
 
-  static void* operator new(std::size_t size);
-  static void operator delete(void* storage, std::size_t size) noexcept;
+  static void* operator new(std::size_t size) { return KeptBlocks<ItemInfoBlock>::take(size); }
+  static void operator delete(void* storage, std::size_t size) noexcept { KeptBlocks<ItemInfoBlock>::give(storage, size); }
 };
 
-class BlockCache {
- public:
-  void* take(std::size_t size) {
-    {
-      std::lock_guard lock(mutex_);
-      if (size == sizeof(ItemInfoBlock) && count_ > 0) return kept_[--count_];
-    }
-    return ::operator new(size);
-  }
-  void give(void* storage, std::size_t size) noexcept {
-    {
-      std::lock_guard lock(mutex_);
-      if (size == sizeof(ItemInfoBlock) && count_ < kept_.size()) {
-        kept_[count_++] = storage;
-        return;
-      }
-    }
-    ::operator delete(storage);
-  }
-
- private:
-  std::mutex mutex_;
-  std::array<void*, 8> kept_{};
-  std::size_t count_ = 0;
-};
-
-// Never destroyed: records may still come back while the process ends.
-BlockCache& block_cache() {
-  static BlockCache* cache = new BlockCache;
-  return *cache;
-}
-
-void* ItemInfoBlock::operator new(std::size_t size) { return block_cache().take(size); }
-void ItemInfoBlock::operator delete(void* storage, std::size_t size) noexcept { block_cache().give(storage, size); }
-
-// Zeroes every byte of the record outside the title, which copy_field fills whole.
+// Zeroes every byte of the record outside the title, which put_title fills.
 void clear_all_but_title(ZtlItemInfo& info) {
   auto* bytes = reinterpret_cast<unsigned char*>(&info);
   constexpr std::size_t title_end = offsetof(ZtlItemInfo, title) + sizeof info.title;
@@ -82,6 +48,15 @@ void fill_dates(ZtlItemInfo& info, const Dates& dates) {
   info.create_time = dates.create;
 }
 
+// The title's text and its NUL. The title is five sixths of the record and is
+// read up to its NUL, so the bytes after it are not cleared on every read: a
+// kept block may still hold an older title's tail there.
+void put_title(ZtlItemInfo& info, std::string_view title) {
+  const std::size_t length = whole_chars_length(title, ZTL_TITLE_MAX);
+  std::memcpy(info.title, title.data(), length);
+  info.title[length] = '\0';
+}
+
 // Copies list and its 0 to at; returns the place after them.
 ZtlHandle* put_terminated(ZtlHandle* at, const std::vector<Handle>& list) {
   at = std::copy(list.begin(), list.end(), at);
@@ -90,11 +65,13 @@ ZtlHandle* put_terminated(ZtlHandle* at, const std::vector<Handle>& list) {
 }
 
 ZtlItemInfo* make_item_info(const Item& item) {
-  auto block = std::make_unique<ItemInfoBlock>();
+  // Filled below, field by field: zeroing the whole block first would cost
+  // more than everything else a property read does.
+  auto block = std::make_unique_for_overwrite<ItemInfoBlock>();
   ZtlItemInfo& info = block->info;
   clear_all_but_title(info);
   info.kind = static_cast<std::uint16_t>(item.fields.kind);
-  copy_field(info.title, sizeof info.title, item.fields.title, ZTL_TITLE_MAX);
+  put_title(info, item.fields.title);
   info.progress = item.fields.progress;
   info.priority = item.fields.priority;
   copy_field(info.message_id, sizeof info.message_id, item.fields.message_id, ZTL_MESSAGE_ID_SIZE);

@@ -1,30 +1,114 @@
 #include "model/record_ledger.h"
 
-#include <array>
+#include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace zentrella {
 
 namespace {
 
-struct Entry {
-  RecordKind kind;
-  std::unique_ptr<HandedOut> block;
-};
+// The records on loan, by address. A record is handed out and taken back on
+// every item property read, usually with no other on loan: an open table of
+// few slots finds it at its first probe, with no allocation and no division,
+// where a node-based map cost as much as filling the record.
+class LoanTable {
+ public:
+  struct Loan {
+    const void* address = nullptr;  // null: a free slot
+    RecordKind kind = RecordKind::item_info;
+    std::unique_ptr<HandedOut> block;
+  };
 
-using Entries = std::unordered_map<const void*, Entry>;
+  LoanTable() : slots_(kInitialSlots) {}
+
+  Loan* find(const void* address) {
+    for (std::size_t at = home(address);; at = next(at)) {
+      Loan& loan = slots_[at];
+      if (loan.address == address) return &loan;
+      if (loan.address == nullptr) return nullptr;
+    }
+  }
+
+  // The block an entry for the same address held before, if any.
+  std::unique_ptr<HandedOut> put(const void* address, RecordKind kind, std::unique_ptr<HandedOut> block) {
+    if (Loan* loan = find(address)) {
+      loan->kind = kind;
+      return std::exchange(loan->block, std::move(block));
+    }
+    if (2 * (count_ + 1) > slots_.size()) grow();
+    place(Loan{address, kind, std::move(block)});
+    ++count_;
+    return nullptr;
+  }
+
+  // Frees the slot (keeping every other entry reachable from its home) and
+  // returns the block it held.
+  std::unique_ptr<HandedOut> remove(Loan& loan) {
+    std::unique_ptr<HandedOut> block = std::move(loan.block);
+    std::size_t hole = static_cast<std::size_t>(&loan - slots_.data());
+    for (std::size_t at = next(hole); slots_[at].address != nullptr; at = next(at)) {
+      const std::size_t wanted = home(slots_[at].address);
+      // An entry may fill the hole when the hole lies on its probe path.
+      const bool may_move = hole <= at ? (wanted <= hole || wanted > at) : (wanted <= hole && wanted > at);
+      if (!may_move) continue;
+      slots_[hole] = std::move(slots_[at]);
+      hole = at;
+    }
+    slots_[hole] = Loan{};
+    --count_;
+    return block;
+  }
+
+  std::size_t size() const noexcept { return count_; }
+
+  std::size_t count(RecordKind kind) const noexcept {
+    std::size_t n = 0;
+    for (const Loan& loan : slots_) n += loan.address != nullptr && loan.kind == kind ? 1 : 0;
+    return n;
+  }
+
+  void clear() {
+    slots_.clear();
+    slots_.resize(kInitialSlots);
+    count_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kInitialSlots = 16;
+
+  std::size_t home(const void* address) const noexcept {
+    // Fibonacci hashing of the address without its alignment bits.
+    const auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(address) >> 4);
+    const int shift = 64 - std::countr_zero(slots_.size());
+    return static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ull) >> shift);
+  }
+  std::size_t next(std::size_t at) const noexcept { return (at + 1) & (slots_.size() - 1); }
+
+  void place(Loan loan) {
+    std::size_t at = home(loan.address);
+    while (slots_[at].address != nullptr) at = next(at);
+    slots_[at] = std::move(loan);
+  }
+
+  void grow() {
+    std::vector<Loan> old = std::exchange(slots_, std::vector<Loan>(2 * slots_.size()));
+    for (Loan& loan : old) {
+      if (loan.address != nullptr) place(std::move(loan));
+    }
+  }
+
+  std::vector<Loan> slots_;
+  std::size_t count_ = 0;
+};
 
 struct Ledger {
   std::mutex mutex;
-  Entries entries;
+  LoanTable loans;
   std::size_t errors = 0;
-  // Nodes of taken-back entries, kept for the next records: a record is
-  // handed out and taken back on every item property read, and the ledger
-  // should cost no allocation of its own there.
-  std::array<Entries::node_type, 8> spare;
-  std::size_t spare_count = 0;
 };
 
 Ledger& ledger() {
@@ -36,60 +120,37 @@ Ledger& ledger() {
 
 void* hand_out(RecordKind kind, std::unique_ptr<HandedOut> block, void* address) {
   Ledger& l = ledger();
-  std::unique_ptr<HandedOut> replaced;
+  std::unique_ptr<HandedOut> replaced;  // an address still on loan: the new record takes its place
   std::lock_guard lock(l.mutex);
-  if (l.spare_count > 0) {
-    Entries::node_type node = std::move(l.spare[--l.spare_count]);
-    node.key() = address;
-    node.mapped() = Entry{kind, std::move(block)};
-    auto [at, inserted, rest] = l.entries.insert(std::move(node));
-    if (!inserted) {
-      // An address still on the ledger: the new record takes its place.
-      replaced = std::move(at->second.block);
-      at->second = std::move(rest.mapped());
-      l.spare[l.spare_count++] = std::move(rest);
-    }
-    return address;
-  }
-  Entry& entry = l.entries[address];
-  replaced = std::move(entry.block);
-  entry = Entry{kind, std::move(block)};
+  replaced = l.loans.put(address, kind, std::move(block));
   return address;
 }
 
 bool take_back(RecordKind kind, const void* address) {
   if (address == nullptr) return true;
   Ledger& l = ledger();
-  std::unique_ptr<HandedOut> doomed;
-  {
-    std::lock_guard lock(l.mutex);
-    auto found = l.entries.find(address);
-    if (found == l.entries.end() || found->second.kind != kind) {
-      ++l.errors;
-      std::fprintf(stderr, "zentrella: a plug-in released a record the host did not hand out (or released it twice)\n");
-      return false;
-    }
-    doomed = std::move(found->second.block);
-    if (l.spare_count < l.spare.size())
-      l.spare[l.spare_count++] = l.entries.extract(found);
-    else
-      l.entries.erase(found);
+  std::unique_ptr<HandedOut> doomed;  // freed after the lock is given up
+  std::lock_guard lock(l.mutex);
+  LoanTable::Loan* loan = l.loans.find(address);
+  if (loan == nullptr || loan->kind != kind) {
+    ++l.errors;
+    std::fprintf(stderr, "zentrella: a plug-in released a record the host did not hand out (or released it twice)\n");
+    return false;
   }
+  doomed = l.loans.remove(*loan);
   return true;
 }
 
 std::size_t outstanding_records() {
   Ledger& l = ledger();
   std::lock_guard lock(l.mutex);
-  return l.entries.size();
+  return l.loans.size();
 }
 
 std::size_t outstanding_records(RecordKind kind) {
   Ledger& l = ledger();
   std::lock_guard lock(l.mutex);
-  std::size_t count = 0;
-  for (const auto& [address, entry] : l.entries) count += entry.kind == kind ? 1 : 0;
-  return count;
+  return l.loans.count(kind);
 }
 
 std::size_t release_errors() {
@@ -101,7 +162,7 @@ std::size_t release_errors() {
 void reset_record_ledger() {
   Ledger& l = ledger();
   std::lock_guard lock(l.mutex);
-  l.entries.clear();
+  l.loans.clear();
   l.errors = 0;
 }
 

@@ -41,9 +41,12 @@ std::size_t char_length(std::string_view text, std::size_t pos) {
 // byte, so only the walk knows where characters begin.
 std::size_t whole_chars_length(std::string_view text, std::size_t max_bytes) {
   const std::size_t limit = std::min(max_bytes, text.size());
-  if (limit == 0) return 0;  // nothing to walk: no need to look the page up
-  const CodePage page = platform::codepage::current();
+  // ASCII is one byte a character in every page: a prefix of it needs no
+  // page, and most texts are nothing else.
   std::size_t end = 0;
+  while (end < limit && static_cast<std::uint8_t>(text[end]) < 0x80) ++end;
+  if (end == limit) return end;
+  const CodePage page = platform::codepage::current();
   while (end < limit) {
     const std::size_t next = end + announced_length(text, end, page);
     if (next > limit) break;
