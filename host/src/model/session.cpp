@@ -128,9 +128,19 @@ Handle Session::insert_item(Handle parent, ItemKind kind, std::int32_t position)
   Item& made = store_.create_item(kind, parent, static_cast<std::size_t>(std::max(position, 0)));
   made.fields.dates.create = made.fields.dates.last_modify = now_date_time();
   const Handle handle = made.handle;
-  conform_categories(handle);
+  take_project_categories(made);
   touch_project(handle);
   return handle;
+}
+
+// What conform_categories does for an item that has nothing yet: the
+// project's categories, in its order, empty. Scripts add items by the
+// thousand, so this one case goes without the general merge.
+void Session::take_project_categories(Item& made) {
+  const Item* project = store_.item(project_of(made.handle));
+  if (project == nullptr) return;
+  made.categories.reserve(project->categories.size());
+  for (Handle h : project->categories) store_.create_category(made.handle, CategoryData{store_.category(h)->data.name, ""});
 }
 
 bool Session::delete_item(Handle handle, bool to_recycle_bin) {

@@ -125,6 +125,7 @@ class Session {
   Handle last_descendant(Handle item) const;
   Handle neighbour_project(Handle project, int step) const;
   std::vector<std::string> category_names(Handle item) const;
+  void take_project_categories(Item& made);
   void conform_item_categories(Handle item, const std::vector<std::string>& names);
 
   Store store_;

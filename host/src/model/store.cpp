@@ -4,6 +4,7 @@
 #include <atomic>
 #include <stdexcept>
 #include <type_traits>
+#include <utility>
 
 namespace zentrella {
 
@@ -21,37 +22,46 @@ void erase_handle(std::vector<Handle>& list, Handle handle) {
   list.erase(std::remove(list.begin(), list.end(), handle), list.end());
 }
 
-template <typename Table>
-auto* find_in(Table& table, Handle handle) {
-  auto found = table.find(handle);
-  return found == table.end() ? nullptr : &found->second;
-}
-
 }  // namespace
 
-// One counter for the whole process, so that even a fresh session never hands
-// out a handle that an older one gave; it starts away from small numbers that
-// are easily mistaken for handles.
 template <typename Object>
-Object* Store::look_up(Handle handle, Filed kind) const {
+Object* Store::look_up(Handle handle) const {
   if (handle < first_handle_ || first_handle_ == 0) return nullptr;
   const std::size_t index = handle - first_handle_;
-  if (index >= directory_.size() || directory_[index].kind != kind) return nullptr;
-  return static_cast<Object*>(directory_[index].object);
+  if (index >= directory_.size()) return nullptr;
+  const auto* owned = std::get_if<std::unique_ptr<Object>>(&directory_[index]);
+  return owned != nullptr ? owned->get() : nullptr;
 }
 
-void Store::file(Handle handle, Filed kind, void* object) {
+// For the handles of an item's own lists, which always name living objects.
+template <typename Object>
+const Object& Store::must_find(Handle handle) const {
+  const Object* found = look_up<Object>(handle);
+  if (found == nullptr) throw std::logic_error("an item lists a handle the store does not hold");
+  return *found;
+}
+
+template <typename Object>
+Object& Store::file(Handle handle, std::unique_ptr<Object> object) {
   const std::size_t index = handle - first_handle_;
   if (index >= directory_.size()) directory_.resize(index + 1);
-  directory_[index] = Slot{object, kind};
+  Object& filed = *object;
+  directory_[index] = std::move(object);
+  if constexpr (std::is_same_v<Object, Item>) ++item_count_;
+  return filed;
 }
 
 void Store::unfile(Handle handle) {
   if (handle < first_handle_ || first_handle_ == 0) return;
   const std::size_t index = handle - first_handle_;
-  if (index < directory_.size()) directory_[index] = Slot{};
+  if (index >= directory_.size()) return;
+  if (std::holds_alternative<std::unique_ptr<Item>>(directory_[index])) --item_count_;
+  directory_[index] = std::monostate{};
 }
 
+// One counter for the whole process, so that even a fresh session never hands
+// out a handle that an older one gave; it starts away from small numbers that
+// are easily mistaken for handles.
 Handle Store::next_handle() {
   static std::atomic<Handle> counter{0x1000};
   const Handle handle = ++counter;
@@ -67,8 +77,7 @@ Item& Store::create_item(ItemKind kind, Handle parent, std::optional<std::size_t
     if (parent_item == nullptr) throw std::invalid_argument("no such parent item");
   }
   const Handle handle = next_handle();
-  Item& made = items_[handle];
-  file(handle, Filed::item, &made);
+  Item& made = file(handle, std::make_unique<Item>());
   made.handle = handle;
   made.parent = parent;
   made.fields.kind = kind;
@@ -79,13 +88,11 @@ Item& Store::create_item(ItemKind kind, Handle parent, std::optional<std::size_t
 // A document or file link of an item: a new handle in its table and in the
 // owner's list of that kind.
 template <typename Member>
-Member& Store::create_member(std::unordered_map<Handle, Member>& table, std::vector<Handle> Item::*list,
-                             Handle owner, std::optional<std::size_t> position) {
+Member& Store::create_member(std::vector<Handle> Item::*list, Handle owner, std::optional<std::size_t> position) {
   Item* owner_item = item(owner);
   if (owner_item == nullptr) throw std::invalid_argument("no such item");
   const Handle handle = next_handle();
-  Member& made = table[handle];
-  file(handle, std::is_same_v<Member, Document> ? Filed::document : Filed::link, &made);
+  Member& made = file(handle, std::make_unique<Member>());
   made.handle = handle;
   made.owner = owner;
   insert_at(owner_item->*list, handle, position);
@@ -93,19 +100,18 @@ Member& Store::create_member(std::unordered_map<Handle, Member>& table, std::vec
 }
 
 Document& Store::create_document(Handle owner, std::optional<std::size_t> position) {
-  return create_member(documents_, &Item::documents, owner, position);
+  return create_member<Document>(&Item::documents, owner, position);
 }
 
 FileLink& Store::create_link(Handle owner, std::optional<std::size_t> position) {
-  return create_member(links_, &Item::links, owner, position);
+  return create_member<FileLink>(&Item::links, owner, position);
 }
 
 Category& Store::create_category(Handle owner, CategoryData data) {
   Item* owner_item = item(owner);
   if (owner_item == nullptr) throw std::invalid_argument("no such item");
   const Handle handle = next_handle();
-  Category& made = categories_[handle];
-  file(handle, Filed::category, &made);
+  Category& made = file(handle, std::make_unique<Category>());
   made.handle = handle;
   made.owner = owner;
   made.data = std::move(data);
@@ -113,30 +119,21 @@ Category& Store::create_category(Handle owner, CategoryData data) {
   return made;
 }
 
-Item* Store::item(Handle handle) { return look_up<Item>(handle, Filed::item); }
-const Item* Store::item(Handle handle) const { return look_up<Item>(handle, Filed::item); }
-Document* Store::document(Handle handle) { return look_up<Document>(handle, Filed::document); }
-FileLink* Store::link(Handle handle) { return look_up<FileLink>(handle, Filed::link); }
-Category* Store::category(Handle handle) { return look_up<Category>(handle, Filed::category); }
-const Category* Store::category(Handle handle) const { return look_up<Category>(handle, Filed::category); }
+Item* Store::item(Handle handle) { return look_up<Item>(handle); }
+const Item* Store::item(Handle handle) const { return look_up<Item>(handle); }
+Document* Store::document(Handle handle) { return look_up<Document>(handle); }
+FileLink* Store::link(Handle handle) { return look_up<FileLink>(handle); }
+Category* Store::category(Handle handle) { return look_up<Category>(handle); }
+const Category* Store::category(Handle handle) const { return look_up<Category>(handle); }
 
 void Store::detach_from_parent(const Item& item) {
   if (Item* parent = this->item(item.parent)) erase_handle(parent->children, item.handle);
 }
 
 void Store::clear_attachments(Item& item) {
-  for (Handle h : item.documents) {
-    unfile(h);
-    documents_.erase(h);
-  }
-  for (Handle h : item.links) {
-    unfile(h);
-    links_.erase(h);
-  }
-  for (Handle h : item.categories) {
-    unfile(h);
-    categories_.erase(h);
-  }
+  for (Handle h : item.documents) unfile(h);
+  for (Handle h : item.links) unfile(h);
+  for (Handle h : item.categories) unfile(h);
   item.documents.clear();
   item.links.clear();
   item.categories.clear();
@@ -151,7 +148,6 @@ void Store::destroy_item(Handle handle) {
   for (Handle child : children) destroy_item(child);
   clear_attachments(*item(handle));
   unfile(handle);
-  items_.erase(handle);
 }
 
 void Store::destroy_document(Handle handle) {
@@ -159,7 +155,6 @@ void Store::destroy_document(Handle handle) {
   if (doomed == nullptr) return;
   if (Item* owner = item(doomed->owner)) erase_handle(owner->documents, handle);
   unfile(handle);
-  documents_.erase(handle);
 }
 
 void Store::destroy_link(Handle handle) {
@@ -167,7 +162,6 @@ void Store::destroy_link(Handle handle) {
   if (doomed == nullptr) return;
   if (Item* owner = item(doomed->owner)) erase_handle(owner->links, handle);
   unfile(handle);
-  links_.erase(handle);
 }
 
 void Store::destroy_category(Handle handle) {
@@ -175,7 +169,6 @@ void Store::destroy_category(Handle handle) {
   if (doomed == nullptr) return;
   if (Item* owner = item(doomed->owner)) erase_handle(owner->categories, handle);
   unfile(handle);
-  categories_.erase(handle);
 }
 
 std::vector<Handle> Store::subtree(Handle handle) const {
@@ -183,7 +176,7 @@ std::vector<Handle> Store::subtree(Handle handle) const {
   std::vector<Handle> pending;
   if (item(handle) != nullptr) pending.push_back(handle);
   while (!pending.empty()) {
-    const Item& at = items_.at(pending.back());
+    const Item& at = must_find<Item>(pending.back());
     pending.pop_back();
     result.push_back(at.handle);
     pending.insert(pending.end(), at.children.rbegin(), at.children.rend());
@@ -218,9 +211,9 @@ ItemTree Store::capture(Handle handle, bool with_children) const {
   if (source == nullptr) return tree;
   tree.fields = source->fields;
   tree.options = source->options;
-  for (Handle h : source->documents) tree.documents.push_back(documents_.at(h).data);
-  for (Handle h : source->links) tree.links.push_back(links_.at(h).data);
-  for (Handle h : source->categories) tree.categories.push_back(categories_.at(h).data);
+  for (Handle h : source->documents) tree.documents.push_back(must_find<Document>(h).data);
+  for (Handle h : source->links) tree.links.push_back(must_find<FileLink>(h).data);
+  for (Handle h : source->categories) tree.categories.push_back(must_find<Category>(h).data);
   if (with_children) {
     for (Handle child : source->children) tree.children.push_back(capture(child, true));
   }

@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <memory>
+#include <variant>
 #include <vector>
 
 #include "model/item_data.h"
@@ -49,7 +50,7 @@ struct Category {
 class Store {
  public:
   Store() = default;
-  // The directory points into this store's own tables.
+  // The objects are the store's own.
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
   Store(Store&&) = default;
@@ -89,35 +90,31 @@ class Store {
   // and alarm by the tree's; its children too when with_children.
   void apply(Handle target, const ItemTree& tree, bool with_children);
 
-  std::size_t item_count() const { return items_.size(); }
+  std::size_t item_count() const { return item_count_; }
 
  private:
   Handle next_handle();
   template <typename Member>
-  Member& create_member(std::unordered_map<Handle, Member>& table, std::vector<Handle> Item::*list, Handle owner,
-                        std::optional<std::size_t> position);
+  Member& create_member(std::vector<Handle> Item::*list, Handle owner, std::optional<std::size_t> position);
   void detach_from_parent(const Item& item);
   void clear_attachments(Item& item);
 
-  // Where each handle this store made lives, by handle order from the
-  // store's first handle: a look-up is an index, not a hash. The tables keep
-  // the objects (their nodes never move); the directory only finds them.
-  enum class Filed : std::uint8_t { none, item, document, link, category };
-  struct Slot {
-    void* object = nullptr;
-    Filed kind = Filed::none;
-  };
+  // Every object this store made, by handle order from the store's first
+  // handle: a look-up is an index, not a hash, and a new object costs one
+  // allocation and no rehashing. An object never moves while it lives.
+  using Owned = std::variant<std::monostate, std::unique_ptr<Item>, std::unique_ptr<Document>,
+                             std::unique_ptr<FileLink>, std::unique_ptr<Category>>;
   template <typename Object>
-  Object* look_up(Handle handle, Filed kind) const;
-  void file(Handle handle, Filed kind, void* object);
+  Object* look_up(Handle handle) const;
+  template <typename Object>
+  const Object& must_find(Handle handle) const;
+  template <typename Object>
+  Object& file(Handle handle, std::unique_ptr<Object> object);
   void unfile(Handle handle);
 
   Handle first_handle_ = 0;
-  std::vector<Slot> directory_;
-  std::unordered_map<Handle, Item> items_;
-  std::unordered_map<Handle, Document> documents_;
-  std::unordered_map<Handle, FileLink> links_;
-  std::unordered_map<Handle, Category> categories_;
+  std::vector<Owned> directory_;
+  std::size_t item_count_ = 0;
 };
 
 }  // namespace zentrella
