@@ -12,6 +12,7 @@
 #include <ztl/channel.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include <mutex>
 #include <new>
 #include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <utility>
@@ -299,6 +301,37 @@ struct Exchange {
   bool under_way = false;  // a frame was written: an end now leaves the channel out of step
 };
 
+// A request's payload: its parts, read as one run of bytes.
+class Outgoing {
+ public:
+  Outgoing(const ZtlBytes* parts, std::size_t count) : parts_(parts, count) {
+    for (const ZtlBytes& part : parts_) total_ += part.length;
+  }
+  std::size_t total() const noexcept { return total_; }
+
+  // Copies the next length bytes to to.
+  void take(std::uint8_t* to, std::size_t length) {
+    while (length > 0) {
+      const ZtlBytes& part = parts_[part_];
+      const std::size_t n = std::min(length, part.length - offset_);
+      if (n > 0) std::memcpy(to, static_cast<const std::uint8_t*>(part.data) + offset_, n);
+      to += n;
+      length -= n;
+      offset_ += n;
+      if (offset_ == part.length) {
+        ++part_;
+        offset_ = 0;
+      }
+    }
+  }
+
+ private:
+  std::span<const ZtlBytes> parts_;
+  std::size_t total_ = 0;
+  std::size_t part_ = 0;    // the part the next byte comes from
+  std::size_t offset_ = 0;  // and where in it
+};
+
 bool cancelled(const Exchange& x) {
   return x.blocking != nullptr && x.blocking->cancel != nullptr && __atomic_load_n(x.blocking->cancel, __ATOMIC_ACQUIRE) != 0;
 }
@@ -378,28 +411,28 @@ class ClientTurn {
   NamedMutex& lock_;
 };
 
-void write_frame(Exchange& x, const ZtlFrameHeader& header, const std::uint8_t* chunk) {
+void write_frame(Exchange& x, const ZtlFrameHeader& header, Outgoing& payload) {
   Connection& c = x.c;
   x.under_way = true;
   std::uint8_t* base = c.view.data();
-  if (header.chunk_length > 0) std::memcpy(base + ZTL_FRAME_HEADER_SIZE, chunk, header.chunk_length);
+  payload.take(base + ZTL_FRAME_HEADER_SIZE, header.chunk_length);
   std::memcpy(base, &header, sizeof header);
   c.view.flush(0, ZTL_FRAME_HEADER_SIZE + header.chunk_length);
   c.client_event.set();
 }
 
 // Sends the request in chunks; returns once the host has the first reply chunk ready.
-void send_request(Exchange& x, std::uint32_t code, std::uint32_t value, const std::uint8_t* payload,
-                  std::size_t length) {
+void send_request(Exchange& x, std::uint32_t code, std::uint32_t value, Outgoing& payload) {
+  const std::size_t length = payload.total();
   const auto total = static_cast<std::uint32_t>(length);
   std::size_t sent = 0;
   while (length - sent > ZTL_CHUNK_MAX) {
-    write_frame(x, ZtlFrameHeader{code, value, total, ZTL_CHUNK_MAX, 0}, payload + sent);
+    write_frame(x, ZtlFrameHeader{code, value, total, ZTL_CHUNK_MAX, 0}, payload);
     wait_for_host(x);
     sent += ZTL_CHUNK_MAX;
   }
   const auto rest = static_cast<std::uint32_t>(length - sent);
-  write_frame(x, ZtlFrameHeader{code, value, total, rest, 1}, payload == nullptr ? nullptr : payload + sent);
+  write_frame(x, ZtlFrameHeader{code, value, total, rest, 1}, payload);
   wait_for_host(x);
 }
 
@@ -426,31 +459,44 @@ void check_reply_of(const ZtlFrameHeader& header, std::uint32_t code, std::uint3
   if (header.code != code || header.value != value) throw ExchangeFailure{ZTL_SEND_BAD_REPLY, kBadReply};
 }
 
-ZtlReply receive_reply(Exchange& x, std::uint32_t code, std::uint32_t value) {
+ZtlReply receive_reply(Exchange& x, std::uint32_t code, std::uint32_t value, const ZtlReplyRoom* room) {
   Connection& c = x.c;
   ZtlFrameHeader header = read_header(c);
   check_reply_of(header, code, value);
   const std::uint32_t total = header.total_length;
   if (total == 0) {
-      check_chunk(header, 0, 0);
+    check_chunk(header, 0, 0);
     return ZtlReply{nullptr, 0};
   }
   // When the total cannot be allocated the chunks are still taken (and
   // dropped), so the channel stays in step for the next request.
-  ReplyBuffer buffer(static_cast<std::uint8_t*>(std::malloc(total)));
+  ReplyBuffer buffer;
+  std::uint8_t* into = nullptr;
+  if (room != nullptr) {
+    into = room->make(total, room->context);
+  } else {
+    buffer.reset(static_cast<std::uint8_t*>(std::malloc(total)));
+    into = buffer.get();
+  }
+  const auto taken = [room, into](std::size_t received) {
+    if (room != nullptr && room->taken != nullptr && into != nullptr) room->taken(received, room->context);
+  };
   std::size_t received = 0;
   for (;;) {
     check_chunk(header, total, received);
-    if (buffer) std::memcpy(buffer.get() + received, c.view.data() + ZTL_FRAME_HEADER_SIZE, header.chunk_length);
+    if (into != nullptr) std::memcpy(into + received, c.view.data() + ZTL_FRAME_HEADER_SIZE, header.chunk_length);
     received += header.chunk_length;
     if (header.last == 1) break;
     c.client_event.set();
+    taken(received);
     wait_for_host(x);
     header = read_header(c);
     check_reply_of(header, code, value);
   }
-  if (!buffer) throw ExchangeFailure{ZTL_SEND_OUT_OF_MEMORY, kOutOfMemory};
-  return ZtlReply{buffer.release(), total};
+  if (into == nullptr) throw ExchangeFailure{ZTL_SEND_OUT_OF_MEMORY, kOutOfMemory};
+  taken(received);
+  (void)buffer.release();  // the caller's now
+  return ZtlReply{into, total};
 }
 
 // The host marks the time from taking a request to publishing its answer.
@@ -475,15 +521,24 @@ void wait_until_host_idle(Exchange& x) {
   });
 }
 
-ZtlReply exchange(Exchange& x, std::uint32_t code, std::uint32_t value, const std::uint8_t* payload,
-                  std::size_t length) {
+// What a send asks: the request, and where its reply goes.
+struct Request {
+  std::uint32_t code;
+  std::uint32_t value;
+  const ZtlBytes* parts;
+  std::size_t count;
+  const ZtlReplyRoom* room;
+};
+
+ZtlReply exchange(Exchange& x, const Request& request) {
   ClientTurn turn(x);
   // A client that died inside its exchange can leave the host's last signal
   // (a chunk taken, its answer) unconsumed: it must not pass for ours.
   wait_until_host_idle(x);
   (void)x.c.host_event.take_signal();
-  send_request(x, code, value, payload, length);
-  return receive_reply(x, code, value);
+  Outgoing payload(request.parts, request.count);
+  send_request(x, request.code, request.value, payload);
+  return receive_reply(x, request.code, request.value, request.room);
 }
 
 // This process's threads one at a time; a thread whose turn does not come
@@ -515,15 +570,14 @@ ZtlSendStatus fail(ZtlSendStatus status, std::string text, bool under_way) {
   return status;
 }
 
-ZtlSendStatus send_in_turn(Exchange& x, std::uint32_t code, std::uint32_t value, const std::uint8_t* payload,
-                           std::size_t length, ZtlReply* reply) {
+ZtlSendStatus send_in_turn(Exchange& x, const Request& request, ZtlReply* reply) {
   ClientState& s = state();
   if (s.broken != ZTL_SEND_OK) {
     s.last_error = s.broken == ZTL_SEND_HOST_GONE ? kHostGone : kBroken;
     return s.broken;
   }
   try {
-    *reply = exchange(x, code, value, payload, length);
+    *reply = exchange(x, request);
     return ZTL_SEND_OK;
   } catch (const ExchangeFailure& failure) {
     return fail(failure.status, failure.text, x.under_way);
@@ -558,13 +612,12 @@ bool connect_again(ClientState& s) {
   }
 }
 
-ZtlSendStatus send_once_more_if_closed(Exchange& x, std::uint32_t code, std::uint32_t value,
-                                       const std::uint8_t* payload, std::size_t length, ZtlReply* reply) {
+ZtlSendStatus send_once_more_if_closed(Exchange& x, const Request& request, ZtlReply* reply) {
   ClientState& s = state();
-  ZtlSendStatus status = send_in_turn(x, code, value, payload, length, reply);
+  ZtlSendStatus status = send_in_turn(x, request, reply);
   if (status == ZTL_SEND_HOST_GONE && may_connect_again(s) && connect_again(s)) {
     Exchange again{*s.connection, x.blocking};
-    status = send_in_turn(again, code, value, payload, length, reply);
+    status = send_in_turn(again, request, reply);
   }
   if (status == ZTL_SEND_OK) s.answered = true;
   return status;
@@ -621,13 +674,24 @@ ZtlSendStatus ztl_channel_send(uint32_t code, uint32_t value, const void* payloa
 
 ZtlSendStatus ztl_channel_send_blocking(uint32_t code, uint32_t value, const void* payload, size_t length,
                                         ZtlReply* reply, const ZtlBlocking* blocking) {
+  const ZtlBytes part{payload, payload == nullptr ? 0 : length};
+  return ztl_channel_send_parts(code, value, &part, 1, reply, blocking, nullptr);
+}
+
+ZtlSendStatus ztl_channel_send_parts(uint32_t code, uint32_t value, const ZtlBytes* parts, size_t count,
+                                     ZtlReply* reply, const ZtlBlocking* blocking, const ZtlReplyRoom* room) {
   *reply = ZtlReply{nullptr, 0};
   ClientState& s = state();
   if (!s.connection) {
     s.last_error = "Not connected to Zentrella";
     return ZTL_SEND_NOT_CONNECTED;
   }
-  if (length > UINT32_MAX) {
+  bool too_large = false;
+  for (std::size_t i = 0, length = 0; i < count && !too_large; ++i) {
+    too_large = parts[i].length > UINT32_MAX - length;
+    length += parts[i].length;
+  }
+  if (too_large) {
     s.last_error = "Request too large for the channel";
     return ZTL_SEND_SYSTEM_ERROR;
   }
@@ -645,7 +709,7 @@ ZtlSendStatus ztl_channel_send_blocking(uint32_t code, uint32_t value, const voi
   Exchange x{*s.connection, blocking};
   try {
     const ThreadTurn turn(x);
-    return send_once_more_if_closed(x, code, value, static_cast<const std::uint8_t*>(payload), length, reply);
+    return send_once_more_if_closed(x, Request{code, value, parts, count, room}, reply);
   } catch (const ExchangeFailure& failure) {  // cancelled while another thread had its turn
     s.last_error = failure.text;
     return failure.status;

@@ -68,6 +68,33 @@ typedef struct ZtlBlocking {
  * is broken from then on. */
 ZtlSendStatus ztl_channel_send_blocking(uint32_t code, uint32_t value, const void* payload, size_t length,
                                         ZtlReply* reply, const ZtlBlocking* blocking);
+
+/* A part of a request's payload: the payload is its parts one after the other. */
+typedef struct ZtlBytes {
+  const void* data;
+  size_t length;
+} ZtlBytes;
+
+/* Room of the caller's own for a reply, so that a long one is copied from the
+ * channel straight to where it is wanted. make is called once, on the calling
+ * thread with whatever it held when it sent, when the reply's total is known
+ * (never for an empty reply); it returns room for total bytes, or NULL: the
+ * reply is then taken and dropped and the send gives ZTL_SEND_OUT_OF_MEMORY.
+ * taken (may be NULL) is called after each chunk with the bytes in the room so
+ * far: before the last one, while the host is writing the next chunk, so what
+ * it does with them costs no time of the exchange. Neither may throw or jump
+ * out. */
+typedef struct ZtlReplyRoom {
+  uint8_t* (*make)(size_t total, void* context);
+  void (*taken)(size_t received, void* context);
+  void* context;
+} ZtlReplyRoom;
+
+/* As ztl_channel_send_blocking, with the payload in parts (none when count is
+ * 0) and, when room is not NULL, the reply in the caller's room: reply->data
+ * then points there and is not given to ztl_reply_free. */
+ZtlSendStatus ztl_channel_send_parts(uint32_t code, uint32_t value, const ZtlBytes* parts, size_t count,
+                                     ZtlReply* reply, const ZtlBlocking* blocking, const ZtlReplyRoom* room);
 void ztl_reply_free(ZtlReply* reply);
 
 /* The text of the last failure of ztl_channel_send (for every status but OK). */

@@ -81,6 +81,8 @@ VALUE ztl_text_result(const uint8_t* bytes, size_t length) {
   return rb_enc_str_new((const char*)bytes, (long)used, host_encoding);
 }
 
+VALUE ztl_text_room(long length) { return rb_enc_str_new(NULL, length, host_encoding); }
+
 VALUE ztl_text_key(const char* bytes, size_t length) { return rb_enc_interned_str(bytes, (long)length, host_encoding); }
 
 int32_t ztl_time_arg(VALUE value) {

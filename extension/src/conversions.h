@@ -45,6 +45,9 @@ int ztl_reads_as_host_text(VALUE string, VALUE host_text);
 /* A reply text: the bytes up to the first NUL (or the end), tagged with the
  * host's code page. */
 VALUE ztl_text_result(const uint8_t* bytes, size_t length);
+/* An unfilled String of length bytes in the host's code page, for a reply to
+ * be copied into. */
+VALUE ztl_text_room(long length);
 /* The same text as a frozen, interned String: for Hash keys that repeat. */
 VALUE ztl_text_key(const char* bytes, size_t length);
 

@@ -71,14 +71,6 @@ static VALUE document_title(VALUE self) { return ztl_request_text(ZTL_REQ_DOCUME
  */
 static VALUE document_set_title(VALUE self, VALUE title) { return set_text(self, title, ZTL_REQ_DOCUMENT_TITLE_SET); }
 
-/* Every text, also the empty one, comes with its NUL; a reply without any
- * bytes is the host's saying that it could not read the text (the file the
- * document is linked to), which must not pass for an empty document. */
-static VALUE read_document_text(const ZtlReply* reply, VALUE unused) {
-  (void)unused;
-  if (reply->data == NULL) rb_raise(ztl_eError, "Can't read the document's text");
-  return ztl_text_result(reply->data, reply->length);
-}
 
 /*
  * call-seq:
@@ -90,7 +82,12 @@ static VALUE read_document_text(const ZtlReply* reply, VALUE unused) {
  *   doc.text.lines.size
  */
 static VALUE document_text(VALUE self) {
-  return ztl_request_read(ZTL_REQ_DOCUMENT_TEXT_GET, handle_of(self), NULL, read_document_text, Qnil);
+  const VALUE text = ztl_request_long_text(ZTL_REQ_DOCUMENT_TEXT_GET, handle_of(self));
+  /* Every text, also the empty one, comes with its NUL; a reply without any
+   * bytes is the host's saying that it could not read the text (the file the
+   * document is linked to), which must not pass for an empty document. */
+  if (text == Qundef) rb_raise(ztl_eError, "Can't read the document's text");
+  return text;
 }
 
 /*

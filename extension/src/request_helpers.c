@@ -2,6 +2,11 @@
 #include "request_helpers.h"
 
 #include <ruby/thread.h>
+#include <limits.h>
+#include <string.h>
+#include <sys/mman.h>
+
+#include <ztl/channel.h>
 
 #include "conversions.h"
 #include "wrappers.h"
@@ -51,15 +56,80 @@ static void* run_without_gvl(void* (*body)(void*), void* arg, void* context) {
   }
 }
 
-ZtlReply ztl_send(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
+/* Where a text reply goes: a String made when the reply's length is known
+ * (a short one after the exchange, from a buffer of its own). While the host writes the
+ * next chunk, the pages the next chunks go to are made ready (a fresh String
+ * of a long text is memory never touched, which the kernel would otherwise
+ * fill page by page as the copy reaches it) and the bytes taken so far are
+ * looked through for the text's NUL. */
+typedef struct TextRoom {
+  VALUE string; /* Qnil while the reply is in small */
+  uint8_t small[256]; /* a short reply: its String is made after the exchange */
+  uint8_t* bytes;
+  size_t total;
+  size_t ready;    /* bytes from the start made ready */
+  size_t scanned;  /* bytes looked through for the NUL */
+  size_t text_end; /* where the NUL is; total while none was seen */
+} TextRoom;
+
+enum { PAGE_BYTES = 4096, READY_AHEAD = 4 * ZTL_CHUNK_MAX, READY_FROM = 64 * 1024 };
+
+static VALUE new_text_room(VALUE length) { return ztl_text_room((long)length); }
+
+/* Makes the pages of [ready, up_to) present, whole pages only. */
+static void make_ready(TextRoom* room, size_t up_to) {
+  if (up_to > room->total) up_to = room->total;
+  if (up_to <= room->ready) return;
+#ifdef MADV_POPULATE_WRITE
+  const uintptr_t first = ((uintptr_t)(room->bytes + room->ready) + PAGE_BYTES - 1) & ~(uintptr_t)(PAGE_BYTES - 1);
+  const uintptr_t end = (uintptr_t)(room->bytes + up_to) & ~(uintptr_t)(PAGE_BYTES - 1);
+  if (end > first) (void)madvise((void*)first, end - first, MADV_POPULATE_WRITE);
+#endif
+  room->ready = up_to;
+}
+
+/* The reply's every byte goes in, its NUL too; a reply without one (the
+ * host's fault) still fits. */
+static uint8_t* make_text_room(size_t total, void* context) {
+  TextRoom* room = context;
+  if (total > (size_t)LONG_MAX) return NULL;
+  room->total = room->text_end = total;
+  if (total <= sizeof room->small) {
+    room->bytes = room->small;
+    room->ready = total;
+    return room->bytes;
+  }
+  /* Nothing may jump out of the client's frames: a String that cannot be
+   * made is the client's out of memory, as a buffer of its own would be. */
+  int state = 0;
+  room->string = rb_protect(new_text_room, (VALUE)total, &state);
+  if (state != 0) {
+    rb_set_errinfo(Qnil);
+    room->string = Qnil;
+    return NULL;
+  }
+  room->bytes = (uint8_t*)RSTRING_PTR(room->string);
+  room->ready = total < READY_FROM ? total : 0;
+  make_ready(room, READY_AHEAD);
+  return room->bytes;
+}
+
+static void text_room_taken(size_t received, void* context) {
+  TextRoom* room = context;
+  if (room->bytes == room->small) return;  /* looked through once the String is made */
+  make_ready(room, received + READY_AHEAD);
+  if (room->text_end != room->total || received <= room->scanned) return;
+  const uint8_t* nul = memchr(room->bytes + room->scanned, 0, received - room->scanned);
+  if (nul != NULL) room->text_end = (size_t)(nul - room->bytes);
+  room->scanned = received;
+}
+
+static ZtlReply send_parts(uint32_t code, uint32_t handle, const ZtlBytes* parts, size_t count,
+                           const ZtlReplyRoom* room) {
   Blocking state = {0, 0};
   const ZtlBlocking blocking = {run_without_gvl, &state, &state.cancel};
-  const void* bytes = payload == NULL ? NULL : ztl_payload_bytes(payload);
-  const size_t length = payload == NULL ? 0 : ztl_payload_length(payload);
   ZtlReply reply;
-  const ZtlSendStatus status = ztl_channel_send_blocking(code, handle, bytes, length, &reply, &blocking);
-  /* The payload's String must outlive the send, which runs without the lock. */
-  if (payload != NULL) RB_GC_GUARD(((ZtlPayload*)payload)->buffer);
+  const ZtlSendStatus status = ztl_channel_send_parts(code, handle, parts, count, &reply, &blocking, room);
   if (status == ZTL_SEND_INTERRUPTED) {
     /* Interrupt, SignalException... as the interpreter would raise them. */
     if (state.pending_jump != 0) rb_jump_tag(state.pending_jump);
@@ -70,6 +140,32 @@ ZtlReply ztl_send(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
   if (status != ZTL_SEND_OK && status != ZTL_SEND_NOT_CONNECTED) raise_send_failure(status);
   return reply;
 }
+
+ZtlReply ztl_send(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
+  const ZtlBytes part = {payload == NULL ? NULL : ztl_payload_bytes(payload),
+                         payload == NULL ? 0 : ztl_payload_length(payload)};
+  const ZtlReply reply = send_parts(code, handle, &part, 1, NULL);
+  /* The payload's String must outlive the send, which runs without the lock. */
+  if (payload != NULL) RB_GC_GUARD(((ZtlPayload*)payload)->buffer);
+  return reply;
+}
+
+/* The reply goes straight into the String it becomes: a long text is copied
+ * once on this side. Qundef for the empty reply. */
+static VALUE request_text_room(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
+  TextRoom text_room = {Qnil, {0}, NULL, 0, 0, 0, 0};
+  const ZtlReplyRoom room = {make_text_room, text_room_taken, &text_room};
+  const ZtlBytes part = {payload == NULL ? NULL : ztl_payload_bytes(payload),
+                         payload == NULL ? 0 : ztl_payload_length(payload)};
+  const ZtlReply reply = send_parts(code, handle, &part, 1, &room);
+  if (payload != NULL) RB_GC_GUARD(((ZtlPayload*)payload)->buffer);
+  if (reply.data == NULL) return Qundef;
+  if (NIL_P(text_room.string)) return ztl_text_result(text_room.small, text_room.total);
+  rb_str_set_len(text_room.string, (long)text_room.text_end);
+  return text_room.string;
+}
+
+VALUE ztl_request_long_text(uint32_t code, uint32_t handle) { return request_text_room(code, handle, NULL); }
 
 int32_t ztl_reply_word(const ZtlReply* reply, size_t index) {
   if (reply->data == NULL || reply->length / 4 <= index) return 0;
@@ -134,11 +230,6 @@ static VALUE read_item_list(const ZtlReply* reply, VALUE unused) {
   return list;
 }
 
-static VALUE read_text(const ZtlReply* reply, VALUE unused) {
-  (void)unused;
-  return ztl_text_result(reply->data, reply->length);
-}
-
 VALUE ztl_request_item(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
   return ztl_request_read(code, handle, payload, read_item, ztl_cItem);
 }
@@ -148,7 +239,8 @@ VALUE ztl_request_item_list(uint32_t code, uint32_t handle, const ZtlPayload* pa
 }
 
 VALUE ztl_request_text(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
-  return ztl_request_read(code, handle, payload, read_text, Qnil);
+  const VALUE text = request_text_room(code, handle, payload);
+  return text == Qundef ? ztl_text_result(NULL, 0) : text;
 }
 
 VALUE ztl_request_time(uint32_t code, uint32_t handle) {
@@ -157,14 +249,19 @@ VALUE ztl_request_time(uint32_t code, uint32_t handle) {
 
 /* The host answers a stored date and a handle of 0 alike (with nothing), so
  * only a wrapper that still names something reports true. */
+/* The text goes from the String itself, with a NUL after it. The String sent
+ * is a frozen one sharing the script's bytes (no copy), so that another thread
+ * changing the script's String meanwhile changes its own copy instead. */
 VALUE ztl_request_set_text(uint32_t code, uint32_t handle, VALUE text) {
   volatile VALUE string = text;
-  const ZtlText bytes = ztl_text_arg(&string);
-  ZtlPayload payload = ztl_payload_new(bytes.length + 1);
-  ztl_payload_text(&payload, bytes);
-  const VALUE done = ztl_request_truth(code, handle, &payload);
+  string = rb_str_new_frozen(ztl_text_value(string));
+  const ZtlText bytes = ztl_text_bytes(string);
+  const ZtlBytes parts[2] = {{bytes.bytes, bytes.length}, {"", 1}};
+  ZtlReply reply = send_parts(code, handle, parts, 2, NULL);
+  const int32_t word = ztl_reply_word(&reply, 0);
+  ztl_reply_free(&reply);
   RB_GC_GUARD(string);
-  return done;
+  return ztl_truth_result(word);
 }
 
 VALUE ztl_request_assign(uint32_t code, uint32_t handle, uint32_t source) {

@@ -45,6 +45,9 @@ VALUE ztl_request_item(uint32_t code, uint32_t handle, const ZtlPayload* payload
 VALUE ztl_request_item_list(uint32_t code, uint32_t handle, const ZtlPayload* payload);
 /* The text up to its NUL, tagged with the host's code page; "" without a reply. */
 VALUE ztl_request_text(uint32_t code, uint32_t handle, const ZtlPayload* payload);
+/* As ztl_request_text, without a payload; Qundef for the empty reply, which
+ * some requests give for a text the host could not read. */
+VALUE ztl_request_long_text(uint32_t code, uint32_t handle);
 /* The first word as a Time; nil for 0 or less. */
 VALUE ztl_request_time(uint32_t code, uint32_t handle);
 /* Sends text (converted to the host's code page, up to its first NUL, with

@@ -6,7 +6,7 @@
 //   fake_channel_server --mode channel|station|silent-station|stale
 //                       --number N --replies FILE --log FILE [--default LINE]
 //
-// Reply lines: "empty", "words W...", "text T", "hex H", "fill N", "echo",
+// Reply lines: "empty", "words W...", "text T", "hex H", "fill N [NUL-AT]", "echo",
 // "stale LINE" (LINE, then one signal too many), "recode LINE" (LINE under
 // another code), "after MS LINE" (LINE, MS milliseconds late),
 // "die" (exit without replying), "frames T C L [T C L...]" (raw headers),
@@ -181,15 +181,16 @@ void write_reply(Channel& c, const ZtlFrameHeader& request, const Bytes& reply, 
 }
 
 // A large fill is produced chunk by chunk rather than held whole.
-void write_fill(Channel& c, const ZtlFrameHeader& request, std::uint32_t total, Log& log) {
+void write_fill(Channel& c, const ZtlFrameHeader& request, std::uint32_t total, std::uint32_t nul_at, Log& log) {
   ZtlFrameHeader h = request;
   h.total_length = total;
   std::uint8_t chunk[ZTL_CHUNK_MAX];
-  std::memset(chunk, 'x', sizeof chunk);
   std::uint32_t sent = 0;
   int acks = 0;
   do {
     h.chunk_length = std::min<std::uint32_t>(total - sent, ZTL_CHUNK_MAX);
+    std::memset(chunk, 'x', sizeof chunk);
+    if (nul_at >= sent && nul_at - sent < h.chunk_length) chunk[nul_at - sent] = 0;
     sent += h.chunk_length;
     h.last = sent == total ? 1 : 0;
     c.put(h, chunk);
@@ -279,8 +280,9 @@ void answer(Channel& c, const ZtlFrameHeader& request, const Bytes& payload, con
     reply = unhex(h);
   } else if (kind == "fill") {
     std::uint32_t n = 0;
-    fields >> n;
-    write_fill(c, request, n, log);
+    std::uint32_t nul_at = UINT32_MAX;
+    fields >> n >> nul_at;
+    write_fill(c, request, n, nul_at, log);
     return;
   } else if (kind == "echo") {
     reply = payload;

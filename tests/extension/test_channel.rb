@@ -28,6 +28,35 @@ class TestChannel < Minitest::Test
     assert_equal 2, host.log_lines.count("ack")
   end
 
+  # A long text is copied from the frames straight into its String: it ends at
+  # its first NUL wherever that falls, or takes every byte when there is none.
+  def test_a_long_text_ends_at_its_first_nul_in_any_chunk
+    host = fake_host(replies: ["fill 300000", "fill 300000 100000", "fill 300000 10", "fill 200 7", "words 5"])
+    out = run_ok(<<~RUBY, host)
+      3.times { s = ztl_path; show { [s.bytesize, s.count("x"), s.encoding.to_s] } }
+      show { ztl_path }
+      show { ztl_version }
+    RUBY
+    assert_equal "[300000, 300000, \"UTF-8\"]\n[100000, 100000, \"UTF-8\"]\n[10, 10, \"UTF-8\"]\n" \
+                 "\"xxxxxxx\"\n5\n", out
+  end
+
+  # A text goes from the script's String as it is, up to its first NUL, with
+  # one NUL after it, however many chunks it takes.
+  def test_a_text_is_sent_up_to_its_first_nul_with_one_nul
+    host = fake_host(replies: ["words 4660", "words 1", "words 1", "words 1"])
+    out = run_ok(<<~RUBY, host)
+      item = ztl_current_item
+      long = "z" * 30000
+      show { item.send(:title=, long) }
+      show { item.send(:title=, "ab\\0cd") }
+      show { long.frozen? }
+    RUBY
+    assert_equal "true\ntrue\nfalse\n", out
+    titles = host.requests.drop(1).map(&:payload)
+    assert_equal ["z" * 30000 + "\0", "ab\0"], titles
+  end
+
   def test_malformed_replies_are_refused_and_the_channel_closes
     cases = {
       "chunk larger than a frame" => "frames 9000 9000 1",
