@@ -13,8 +13,10 @@ static_assert(std::endian::native == std::endian::little, "frame words are littl
 
 namespace {
 
-// Past this, a buffer left over from one big message is given back.
-constexpr std::size_t kKeptCapacity = 1024u * 1024u;
+// Past this, a buffer left over from one big message is given back. Up to
+// it, a payload's buffer is also made for its whole total at once: a claim of
+// that much costs little even when the bytes never come.
+constexpr std::size_t kKeptCapacity = 4u * 1024u * 1024u;
 
 std::size_t MaxChunksFor(std::size_t total) {
   return total == 0 ? 1 : (total + ZTL_CHUNK_MAX - 1) / ZTL_CHUNK_MAX;
@@ -64,6 +66,11 @@ std::span<const std::uint8_t> FrameChannel::ReadRequestPayload() {
   if (total > kMaxMessageSize) throw ChannelError(kPayloadTooLarge);
   if (payload_.capacity() > kKeptCapacity) payload_ = {};
   payload_.clear();
+  try {
+    payload_.reserve(std::min(total, kKeptCapacity));
+  } catch (const std::bad_alloc&) {
+    throw ChannelError(kPayloadTooLarge);
+  }
   const std::size_t max_chunks = MaxChunksFor(total);
   std::size_t received = 0;
   for (std::size_t chunks = 1;; ++chunks) {

@@ -1,9 +1,12 @@
 // Date/time seconds, line breaks and the host record owners.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <stdexcept>
+#include <string>
 
 #include <platform/codepage.h>
 
@@ -90,6 +93,33 @@ TEST_F(LineBreaks932, SecondByteOfADoubleByteCharacterIsNeverABreak) {
   // A final LF that is the trail byte does not count as a final break.
   EXPECT_EQ(NormalizeLineBreaks("\x81\x40\n"), "\x81\x40\r\n");
   EXPECT_EQ(NormalizeLineBreaks("a\x81\n"), "a\x81");
+}
+
+// Long texts take the block-wise path: every mix of lines, blank lines, lone
+// CRs, runs of CRs and line lengths around the block size must come out as
+// a byte-by-byte removal of the CRs would leave it.
+TEST(LineBreaksUtf8, LongTextsLoseEveryCarriageReturnAndNothingElse) {
+  platform::codepage::set_current(CodePage::utf8);
+  std::mt19937 random(20261208);
+  const char alphabet[] = {'a', 'b', '\r', '\n', '\r', 'z', '\xE3', '\x81'};
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    const std::size_t length = random() % 3000;
+    const unsigned crowding = 1 + random() % 64;  // how often a break byte comes
+    while (text.size() < length) {
+      text += random() % crowding == 0 ? alphabet[2 + random() % 3] : alphabet[random() % 8];
+    }
+    std::string expected;
+    for (char c : text) {
+      if (c != '\r') expected += c;
+    }
+    ASSERT_EQ(StripCarriageReturns(text), expected) << "round " << round;
+  }
+  std::string lines;
+  for (int i = 0; i < 1000; ++i) lines += std::string(static_cast<std::size_t>(i % 70), 'x') + "\r\n";
+  std::string expected = lines;
+  expected.erase(std::remove(expected.begin(), expected.end(), '\r'), expected.end());
+  EXPECT_EQ(StripCarriageReturns(lines), expected);
 }
 
 TEST(LineBreaksUtf8, LeadBytesOf932AreOrdinaryBytes) {
