@@ -69,6 +69,24 @@ class TestDocuments < E2E::Case
     assert_equal "x\nyz", got
   end
 
+  # A text of many chunks goes out while it is being stripped: lines of every
+  # length put CRs on both sides of each chunk's end.
+  def test_a_long_host_text_loses_its_crs_across_every_chunk
+    lines = (0...1500).map { |i| ("%04d" % i) + "y" * (i % 37) + (i % 11 == 0 ? "\r" : "\r\n") }
+    text = lines.join
+    project = scratch("long.json")
+    File.write(project, JSON.generate(
+      "format" => "zentrella-projects", "version" => 1,
+      "projects" => [{ "kind" => "project", "title" => "P", "children" => [{
+        "kind" => "task", "title" => "T",
+        "documents" => [{ "title" => "d", "file_name" => "", "text_type" => "", "text" => text }] }] }]))
+    got = run_items_script(<<~RUBY, host_options: ["--project", project])
+      ztl_projects.first.first_child.documents.first.text
+    RUBY
+    assert_operator text.bytesize, :>, 3 * 8172
+    assert_equal text.delete("\r"), got
+  end
+
   def test_double_byte_text_under_code_page_932
     got = run_items_script(<<~RUBY, host_options: ["--codepage", "932"])
       doc = ztl_projects.first.add_task.add_document

@@ -92,28 +92,7 @@ std::span<const std::uint8_t> FrameChannel::ReadRequestPayload() {
 }
 
 void FrameChannel::WriteReply(std::span<const std::uint8_t> payload) {
-  if (payload.size() > kMaxMessageSize) throw ChannelError(kPayloadTooLarge);
-  // Our own header and offsets drive the loop; what the client leaves in the
-  // frame between chunks is never read back.
-  ZtlFrameHeader reply = header_;
-  reply.total_length = static_cast<std::uint32_t>(payload.size());
-  std::uint8_t* frame = transport_.frame();
-  std::size_t offset = 0;
-  while (payload.size() - offset > ZTL_CHUNK_MAX) {
-    reply.chunk_length = ZTL_CHUNK_MAX;
-    reply.last = 0;
-    std::memcpy(frame + ZTL_FRAME_HEADER_SIZE, payload.data() + offset, ZTL_CHUNK_MAX);
-    std::memcpy(frame, &reply, sizeof reply);
-    transport_.publish(ZTL_FRAME_HEADER_SIZE + ZTL_CHUNK_MAX);
-    transport_.wait_for_client();  // the client took the chunk
-    offset += ZTL_CHUNK_MAX;
-  }
-  const std::size_t rest = payload.size() - offset;
-  reply.chunk_length = static_cast<std::uint32_t>(rest);
-  reply.last = 1;
-  if (rest != 0) std::memcpy(frame + ZTL_FRAME_HEADER_SIZE, payload.data() + offset, rest);
-  std::memcpy(frame, &reply, sizeof reply);
-  transport_.publish(ZTL_FRAME_HEADER_SIZE + rest);
+  WriteReplyFrom(payload.size(), [payload](std::size_t) { return payload.data(); });
 }
 
 }  // namespace scriptlink

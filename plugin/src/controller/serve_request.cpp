@@ -21,6 +21,10 @@ class FrameReplySink final : public ReplySink {
     channel_.WriteReply(bytes);
     written_ = bytes.size();
   }
+  void WriteReply(ReplySource& source) override {
+    channel_.WriteReplyFrom(source.size(), [&source](std::size_t end) { return source.Prepare(end); });
+    written_ = source.size();
+  }
   std::size_t written() const noexcept { return written_; }
 
  private:

@@ -32,17 +32,74 @@ bool EndsWithLineBreak(std::string_view text, CodePage page) {
   return p == text.size() - 1 && !IsLead(text[p], page);
 }
 
+}  // namespace
+
 // Without double-byte characters every CR goes. Nothing moves before the
 // first CR; after it, the text moves in blocks of 16 bytes: a block without a
 // CR whole, a block with one as the two pieces around it. A line is a few
 // dozen bytes, so this beats finding each CR and moving each line.
-std::size_t StripEveryCarriageReturn(char* text, std::size_t length) {
+CarriageReturnStripper::CarriageReturnStripper(char* text, std::size_t length) : text_(text), length_(length) {
+  if (platform::codepage::current() == CodePage::cp932) {
+    StripDoubleByteText();
+    return;
+  }
   const void* first = std::memchr(text, '\r', length);
-  if (first == nullptr) return length;
-  std::size_t in = static_cast<std::size_t>(static_cast<const char*>(first) - text);
-  std::size_t out = in;
-  const auto keep_bytes = [&](std::size_t end) {
-    for (; in < end; ++in) {
+  in_ = out_ = first == nullptr ? length : static_cast<std::size_t>(static_cast<const char*>(first) - text);
+}
+
+// In code page 932 a CR may be the second byte of a character, so the text is
+// walked from its start, whole, and the runs between the CRs move as they are.
+void CarriageReturnStripper::StripDoubleByteText() {
+  std::size_t run = 0;  // the first byte not looked at or kept yet
+  auto keep_run = [&](std::size_t end) {
+    if (run != out_) std::memmove(text_ + out_, text_ + run, end - run);
+    out_ += end - run;
+  };
+  for (std::size_t p = 0; p < length_;) {
+    if (IsLead(text_[p], CodePage::cp932)) {
+      p += 2;
+      continue;
+    }
+    if (text_[p] == '\r') {
+      keep_run(p);
+      run = p + 1;
+    }
+    ++p;
+  }
+  keep_run(length_);
+  in_ = length_;
+}
+
+std::size_t CarriageReturnStripper::kept_length() const noexcept {
+  std::size_t crs = 0;
+  std::size_t at = in_;
+#if defined(__SSE2__)
+  // Each byte lane counts its CRs (a match is -1, taken away); the lanes are
+  // summed before any of them can pass 255.
+  const __m128i cr = _mm_set1_epi8('\r');
+  while (at + 16 <= length_) {
+    __m128i lanes = _mm_setzero_si128();
+    for (int round = 0; round < 255 && at + 16 <= length_; ++round, at += 16) {
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_ + at));
+      lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(block, cr));
+    }
+    const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+    crs += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) + static_cast<std::size_t>(_mm_extract_epi16(sums, 4));
+  }
+#endif
+  for (; at < length_; ++at) crs += text_[at] == '\r' ? 1 : 0;
+  return out_ + (length_ - in_) - crs;
+}
+
+// Works on locals: stores through the text (a char pointer, which may alias
+// anything) would otherwise make the compiler reload the members each time.
+void CarriageReturnStripper::StripTo(std::size_t end) {
+  char* const text = text_;
+  const std::size_t length = length_;
+  std::size_t in = in_;
+  std::size_t out = out_;
+  const auto keep_bytes = [&](std::size_t until) {
+    for (; in < until; ++in) {
       if (text[in] != '\r') text[out++] = text[in];
     }
   };
@@ -51,7 +108,7 @@ std::size_t StripEveryCarriageReturn(char* text, std::size_t length) {
   // A block's stores reach 16 bytes past out: only once out trails in by 16
   // do they stay clear of bytes not read yet. The piece after a CR is read up
   // to 16 bytes past its block, hence the 32.
-  while (in + 32 <= length) {
+  while (out < end && in + 32 <= length) {
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + in));
     const auto crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, cr)));
     if (in - out < 16 || (crs & (crs - 1)) != 0) {
@@ -70,35 +127,15 @@ std::size_t StripEveryCarriageReturn(char* text, std::size_t length) {
     in += 16;
   }
 #endif
-  keep_bytes(length);
-  return out;
+  while (out < end && in < length) keep_bytes(std::min(length, in + 16));
+  in_ = in;
+  out_ = out;
 }
 
-}  // namespace
-
 std::size_t StripCarriageReturnsInPlace(char* text, std::size_t length) {
-  const CodePage page = platform::codepage::current();
-  if (page != CodePage::cp932) return StripEveryCarriageReturn(text, length);
-  // The runs between the CRs move whole rather than byte by byte.
-  std::size_t kept = 0;  // bytes kept so far, at the start of text
-  std::size_t run = 0;   // the first byte not looked at or kept yet
-  auto keep_run = [&](std::size_t end) {
-    if (run != kept) std::memmove(text + kept, text + run, end - run);
-    kept += end - run;
-  };
-  for (std::size_t p = 0; p < length;) {
-    if (IsLead(text[p], page)) {
-      p += 2;
-      continue;
-    }
-    if (text[p] == '\r') {
-      keep_run(p);
-      run = p + 1;
-    }
-    ++p;
-  }
-  keep_run(length);
-  return kept;
+  CarriageReturnStripper stripper(text, length);
+  stripper.StripTo(length);
+  return stripper.stripped();
 }
 
 std::string StripCarriageReturns(std::string_view text) {

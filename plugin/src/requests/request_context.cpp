@@ -38,6 +38,12 @@ void RequestContext::reply(std::span<const std::uint8_t> bytes) {
   sink_.WriteReply(bytes);
 }
 
+void RequestContext::reply(ReplySource& source) {
+  if (replied_) throw std::logic_error("request " + std::to_string(header_.code) + " replied twice");
+  replied_ = true;
+  sink_.WriteReply(source);
+}
+
 void RequestContext::reply(NoItem none) {
   switch (none.kind_) {
     case NoItem::Kind::word: return reply_word(none.value_);

@@ -27,10 +27,26 @@ struct HandlerEnv {
   std::function<platform::FileVersion()> plugin_version;
 };
 
+// A reply whose bytes are made while it is sent, a chunk ahead of the client.
+class ReplySource {
+ public:
+  virtual std::size_t size() const = 0;
+  // The reply's start, with at least its first end bytes ready.
+  virtual const std::uint8_t* Prepare(std::size_t end) = 0;
+
+ protected:
+  ~ReplySource() = default;
+};
+
 // Where a reply goes: the channel side supplies it, so the handlers never see frames.
 class ReplySink {
  public:
   virtual void WriteReply(std::span<const std::uint8_t> bytes) = 0;
+  // A sink that cannot send as it goes takes the reply whole.
+  virtual void WriteReply(ReplySource& source) {
+    const std::size_t size = source.size();
+    WriteReply(std::span<const std::uint8_t>(source.Prepare(size), size));
+  }
 
  protected:
   ~ReplySink() = default;
@@ -83,6 +99,7 @@ class RequestContext {
   // would put the two sides out of step.
   void reply(std::span<const std::uint8_t> bytes);
   void reply(const ReplyWriter& writer) { reply(writer.bytes()); }
+  void reply(ReplySource& source);
   void reply(NoItem none);
   void reply_word(std::int32_t value);
   void reply_handle(ZtlHandle handle) { reply_word(static_cast<std::int32_t>(handle)); }

@@ -122,6 +122,26 @@ TEST(LineBreaksUtf8, LongTextsLoseEveryCarriageReturnAndNothingElse) {
   EXPECT_EQ(StripCarriageReturns(lines), expected);
 }
 
+// Stripped a part at a time, as a reply goes out: the front is final at each
+// step, and the length announced first is the length reached at the end.
+TEST(LineBreaksUtf8, StrippingInStepsGivesTheFrontAsTheWholeStripWould) {
+  platform::codepage::set_current(CodePage::utf8);
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += std::string(static_cast<std::size_t>(i % 41), 'q') + (i % 7 == 0 ? "\r\r\n" : "\r\n");
+  std::string expected = text;
+  expected.erase(std::remove(expected.begin(), expected.end(), '\r'), expected.end());
+  std::string work = text;
+  CarriageReturnStripper stripper(work.data(), work.size());
+  ASSERT_EQ(stripper.kept_length(), expected.size());
+  for (std::size_t end = 100; end < expected.size() + 8172; end += 8172) {
+    stripper.StripTo(std::min(end, expected.size()));
+    const std::size_t front = std::min(end, expected.size());
+    ASSERT_GE(stripper.stripped(), front);
+    ASSERT_EQ(work.substr(0, front), expected.substr(0, front)) << "up to " << end;
+  }
+  EXPECT_EQ(stripper.stripped(), expected.size());
+}
+
 TEST(LineBreaksUtf8, LeadBytesOf932AreOrdinaryBytes) {
   platform::codepage::set_current(CodePage::utf8);
   EXPECT_EQ(StripCarriageReturns("\x81\r\n"), "\x81\n");

@@ -104,6 +104,30 @@ void HandleDocumentTextLink(RequestContext& context) {
   }
 }
 
+namespace {
+
+// The host's text without its CRs and with its NUL, stripped in place a
+// chunk ahead of what the channel sends.
+class StrippedText final : public ReplySource {
+ public:
+  // text has room for length bytes and the NUL.
+  StrippedText(char* text, std::size_t length)
+      : text_(text), stripper_(text, length), kept_(stripper_.kept_length()) {}
+  std::size_t size() const override { return kept_ + 1; }
+  const std::uint8_t* Prepare(std::size_t end) override {
+    stripper_.StripTo(std::min(end, kept_));
+    if (end > kept_) text_[kept_] = '\0';
+    return reinterpret_cast<const std::uint8_t*>(text_);
+  }
+
+ private:
+  char* text_;
+  CarriageReturnStripper stripper_;
+  std::size_t kept_;
+};
+
+}  // namespace
+
 // A host that cannot read the text (the file a document is linked to is
 // unreadable) answers a negative size; that goes back as the empty reply,
 // which no text has, rather than as an empty text.
@@ -117,9 +141,8 @@ void HandleDocumentTextGet(RequestContext& context) {
   const auto buffer = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size) + 1);
   const std::int32_t written = context.host().GetDescriptionStr(document, buffer.get(), size);
   if (written < 0) return context.reply_empty();
-  const std::size_t length = StripCarriageReturnsInPlace(buffer.get(), static_cast<std::size_t>(std::min(written, size)));
-  buffer[length] = '\0';
-  context.reply(std::span(reinterpret_cast<const std::uint8_t*>(buffer.get()), length + 1));
+  StrippedText text(buffer.get(), static_cast<std::size_t>(std::min(written, size)));
+  context.reply(text);
 }
 
 void HandleDocumentTextSet(RequestContext& context) {
