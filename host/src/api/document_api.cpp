@@ -2,6 +2,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <platform/atomic_file.h>
 
@@ -121,12 +122,14 @@ extern "C" ZtlBool ZTLPlugin_SetDescriptionStr(ZtlHandle document, const char* t
   return guarded<ZtlBool>("SetDescriptionStr", ZTL_FALSE, [&] {
     Document* found = s().store().document(document);
     if (found == nullptr || text == nullptr) return ZTL_FALSE;
-    // The new text is complete before anything changes, and a linked file is
-    // replaced atomically first: a failure leaves the old text in both.
-    std::string replacement(text);
+    // A linked file is replaced atomically first, and the text is assigned
+    // only then, in one step that leaves the old text whole if it fails: a
+    // failure leaves the old text in both. The text's own storage is reused,
+    // so a long text written again costs no fresh memory.
+    const std::string_view replacement(text);
     if (!found->data.file_name.empty())
       platform::write_file_atomically(path_from_project(found->owner, found->data.file_name), replacement);
-    found->data.text.swap(replacement);
+    found->data.text.assign(replacement);
     if (s().editor().document() == document) s().editor().open(document);
     s().touch(found->owner);
     return ZTL_TRUE;

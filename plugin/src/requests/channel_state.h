@@ -2,9 +2,36 @@
 // channel object starts it all zero and off.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace scriptlink {
+
+// Storage reused from one request to the next, so that a long text is not
+// put together in fresh memory each time; it grows without being cleared, and
+// past 4 MiB it is given back once used.
+class ScratchBuffer {
+ public:
+  // Room for size bytes; what it held before is not kept.
+  char* Reserve(std::size_t size) {
+    if (size > capacity_) {
+      bytes_ = std::make_unique_for_overwrite<char[]>(size);
+      capacity_ = size;
+    }
+    return bytes_.get();
+  }
+  void Trim() {
+    if (capacity_ <= kKept) return;
+    bytes_.reset();
+    capacity_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kKept = 4u * 1024u * 1024u;
+  std::unique_ptr<char[]> bytes_;
+  std::size_t capacity_ = 0;
+};
 
 struct ChannelState {
   // ztl_begin_update requests not yet closed.
@@ -13,6 +40,8 @@ struct ChannelState {
   bool task_list_remake_pending = false;
   // Passed with every host command that request 75 runs.
   bool shift_flag = false;
+  // Where a long text is put together for the host.
+  ScratchBuffer scratch;
 };
 
 }  // namespace scriptlink

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include <platform/codepage.h>
 
@@ -144,32 +145,80 @@ std::string StripCarriageReturns(std::string_view text) {
   return result;
 }
 
-std::string NormalizeLineBreaks(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
-  if (text.empty()) return {};
-  const bool final_break = EndsWithLineBreak(text, platform::codepage::current());
-  std::string result;
-  result.reserve(text.size() + text.size() / 8 + 2);
-  // The next CR and LF, each found by memchr and looked for again only once
-  // passed: find_first_of would call memchr for every byte.
-  std::size_t next_cr = text.find('\r');
-  std::size_t next_lf = text.find('\n');
-  std::size_t p = 0;
-  while (p < text.size()) {  // one line per turn
-    if (next_cr < p) next_cr = text.find('\r', p);
-    if (next_lf < p) next_lf = text.find('\n', p);
-    const std::size_t end = std::min(next_cr, next_lf);
-    if (end == std::string_view::npos) {
-      result.append(text.substr(p));
-      result.append("\r\n");
+std::size_t NormalizedCapacity(std::size_t length) { return 2 * length + 16; }
+
+// A break (CR LF, lone CR, lone LF) becomes CR LF: a lone LF gets a CR
+// before it, a lone CR an LF after it, and everything else is copied. Each
+// byte's share depends on its neighbours only, so the text goes 16 bytes at a
+// time: a block with at most one lone break as two stores around the byte it
+// gains. CR and LF are never part of a double-byte character, so only the
+// final break needs the code page.
+std::size_t NormalizeLineBreaksInto(std::string_view text, char* out) {
+  std::size_t length = text.size();  // cut at the first NUL once it is seen
+  const char* in = text.data();
+  std::size_t at = 0;
+  std::size_t put = 0;
+  const auto copy_byte = [&] {
+    const char byte = in[at];
+    if (byte == '\n' && (at == 0 || in[at - 1] != '\r')) out[put++] = '\r';
+    out[put++] = byte;
+    if (byte == '\r' && (at + 1 == length || in[at + 1] != '\n')) out[put++] = '\n';
+    ++at;
+  };
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  // The piece after a gained byte is read up to 16 bytes past its block.
+  while (at + 32 <= length) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
+    const auto nuls = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_setzero_si128())));
+    if (nuls != 0) {
+      length = at + static_cast<std::size_t>(std::countr_zero(nuls));
       break;
     }
-    result.append(text.substr(p, end - p));
-    result.append("\r\n");
-    p = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    const auto crs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, cr)));
+    const auto lfs = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lf)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + put), block);  // the capacity leaves room
+    if ((crs | lfs) == 0) {
+      at += 16;
+      put += 16;
+      continue;
+    }
+    const unsigned cr_before = (crs << 1) | (at > 0 && in[at - 1] == '\r' ? 1u : 0u);
+    const unsigned lf_after = (lfs >> 1) | (in[at + 16] == '\n' ? 0x8000u : 0u);
+    const unsigned lone_lfs = lfs & ~cr_before;
+    const unsigned lone_crs = crs & ~lf_after;
+    const unsigned gains = lone_lfs | lone_crs;
+    if (gains == 0) {
+      at += 16;
+      put += 16;
+    } else if ((gains & (gains - 1)) == 0) {
+      // One byte gained: a CR before a lone LF, an LF after a lone CR.
+      const auto lone = static_cast<std::size_t>(std::countr_zero(gains));
+      const bool before = lone_lfs != 0;
+      const std::size_t split = before ? lone : lone + 1;
+      out[put + split] = before ? '\r' : '\n';
+      const __m128i rest = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at + split));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + put + split + 1), rest);
+      at += 16;
+      put += 17;
+    } else {
+      for (const std::size_t end = at + 16; at < end;) copy_byte();
+    }
   }
-  if (!final_break) result.resize(result.size() - 2);
-  return result;
+#endif
+  while (at < length && in[at] != '\0') copy_byte();
+  text = text.substr(0, at);
+  // A final LF that is the second byte of a double-byte character was no
+  // break of its own: it does not end the text with one.
+  const char last = text.empty() ? '\0' : text.back();
+  if ((last == '\r' || last == '\n') && !EndsWithLineBreak(text, platform::codepage::current())) put -= 2;
+  return put;
+}
+
+std::string NormalizeLineBreaks(std::string_view text) {
+  const auto buffer = std::make_unique_for_overwrite<char[]>(NormalizedCapacity(text.size()));
+  return std::string(buffer.get(), NormalizeLineBreaksInto(text, buffer.get()));
 }
 
 }  // namespace scriptlink

@@ -122,6 +122,41 @@ TEST(LineBreaksUtf8, LongTextsLoseEveryCarriageReturnAndNothingElse) {
   EXPECT_EQ(StripCarriageReturns(lines), expected);
 }
 
+// Long texts take the block-wise path: every mix of CR LF, lone CRs and lone
+// LFs, on both sides of every block's edges, must come out as a break-by-
+// break conversion would make it.
+TEST(LineBreaksUtf8, LongTextsGetCrLfForEveryKindOfBreak) {
+  platform::codepage::set_current(CodePage::utf8);
+  const auto reference = [](const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\r' || text[i] == '\n') {
+        out += "\r\n";
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      } else {
+        out += text[i];
+      }
+    }
+    return out;
+  };
+  std::mt19937 random(8122026);
+  const char breaks[] = {'\r', '\n', '\r', '\n', '\r'};
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    const std::size_t length = random() % 2000;
+    const unsigned crowding = 1 + random() % 40;
+    while (text.size() < length) {
+      if (random() % crowding == 0) {
+        text += breaks[random() % 5];
+      } else {
+        text += static_cast<char>('a' + random() % 26);
+      }
+    }
+    if (round % 5 == 0 && !text.empty()) text[random() % text.size()] = '\0';  // the text ends there
+    ASSERT_EQ(NormalizeLineBreaks(text), reference(text.substr(0, text.find('\0')))) << "round " << round;
+  }
+}
+
 // Stripped a part at a time, as a reply goes out: the front is final at each
 // step, and the length announced first is the length reached at the end.
 TEST(LineBreaksUtf8, StrippingInStepsGivesTheFrontAsTheWholeStripWould) {

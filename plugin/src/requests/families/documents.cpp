@@ -146,9 +146,13 @@ void HandleDocumentTextGet(RequestContext& context) {
 }
 
 void HandleDocumentTextSet(RequestContext& context) {
-  const std::string text = NormalizeLineBreaks(context.payload().text());
+  const std::string_view given = context.payload().text();
+  ScratchBuffer& scratch = context.state().scratch;
+  char* text = scratch.Reserve(NormalizedCapacity(given.size()) + 1);
+  text[NormalizeLineBreaksInto(given, text)] = '\0';
   if (const ZtlHandle document = context.item_or_reply(0))
-    context.reply_truth(context.host().SetDescriptionStr(document, text.c_str()) != 0);
+    context.reply_truth(context.host().SetDescriptionStr(document, text) != 0);
+  scratch.Trim();
 }
 
 void HandleDocumentDelete(RequestContext& context) {
