@@ -30,7 +30,7 @@ static VALUE disp_item_select(int argc, VALUE* argv, VALUE self) {
   (void)self;
   VALUE first, second, third, item, caption;
   rb_scan_args(argc, argv, "05", &first, &second, &third, &item, &caption);
-  const uint32_t start = NIL_P(item) ? 0 : ztl_item_arg(item)->handle;
+  const uint32_t start = NIL_P(item) ? 0 : ztl_item_arg(item);
   caption = optional_text(caption);
   const ZtlText text = ztl_text_bytes(caption);
   ZtlPayload payload = ztl_payload_new(text.length + 17);

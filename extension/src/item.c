@@ -22,7 +22,7 @@
 enum { ITEM_KIND_TASK = 0, ITEM_KIND_FILER = 1, ITEM_KIND_FOLDER = 2, ITEM_KIND_PROJECT = 3 };
 enum { ALARM_WORDS = ZTL_ALARM_RECORD_SIZE / ZTL_WORD_SIZE };
 
-static uint32_t handle_of(VALUE self) { return ztl_item_data(self)->handle; }
+static uint32_t handle_of(VALUE self) { return ztl_item_handle(self); }
 
 static ZtlPayload word_payload(int32_t value) {
   ZtlPayload payload = ztl_payload_new(4);
@@ -267,16 +267,15 @@ static VALUE item_insert(VALUE self, VALUE kind, VALUE position) {
  *++
  */
 static VALUE item_delete(VALUE self) {
-  ZtlItemData* data = ztl_item_data(self);
-  const VALUE deleted = ztl_request_truth(ZTL_REQ_ITEM_DELETE, data->handle, NULL);
-  data->handle = 0;
+  const VALUE deleted = ztl_request_truth(ZTL_REQ_ITEM_DELETE, handle_of(self), NULL);
+  ztl_item_forget(self);
   return deleted;
 }
 
 /* Only a ZtlItem is a source: a document or link wrapper's handle is not an
  * item's, and the host would take it for one. */
 static VALUE assign_from(VALUE self, VALUE source, int with_children) {
-  const uint32_t source_handle = ztl_item_arg(source)->handle;
+  const uint32_t source_handle = ztl_item_arg(source);
   const uint32_t handle = handle_of(self);
   ZtlPayload payload = ztl_payload_new(8);
   ztl_payload_handle(&payload, source_handle);

@@ -9,7 +9,7 @@
 
 typedef VALUE (*MemberWrap)(uint32_t handle, uint32_t owner);
 
-static uint32_t handle_of(VALUE self) { return ztl_item_data(self)->handle; }
+static uint32_t handle_of(VALUE self) { return ztl_item_handle(self); }
 
 static ZtlPayload position_payload(VALUE position) {
   const int32_t at = ztl_int_arg(position);

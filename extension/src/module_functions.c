@@ -170,7 +170,7 @@ static VALUE ztl_current_document(VALUE self) {
   (void)self;
   VALUE item = ztl_selector_item(ZTL_SELECT_CURRENT_ITEM, ztl_cItem);
   if (NIL_P(item)) return Qnil;
-  const uint32_t owner = ztl_item_data(item)->handle;
+  const uint32_t owner = ztl_item_handle(item);
   const uint32_t document = (uint32_t)request_with_word(ZTL_REQ_SPECIAL_ITEM, ZTL_SELECT_CURRENT_DOCUMENT);
   return document == 0 ? Qnil : ztl_wrap_document(document, owner);
 }

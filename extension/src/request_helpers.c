@@ -214,11 +214,6 @@ VALUE ztl_request_truth(uint32_t code, uint32_t handle, const ZtlPayload* payloa
   return ztl_truth_result(ztl_request_word(code, handle, payload));
 }
 
-static VALUE read_item(const ZtlReply* reply, VALUE klass) {
-  const uint32_t handle = (uint32_t)ztl_reply_word(reply, 0);
-  return handle == 0 ? Qnil : ztl_wrap_item(handle, klass);
-}
-
 /* Handles up to the first 0 word; a reply cut short ends the list there. */
 static VALUE read_item_list(const ZtlReply* reply, VALUE unused) {
   (void)unused;
@@ -230,8 +225,11 @@ static VALUE read_item_list(const ZtlReply* reply, VALUE unused) {
   return list;
 }
 
+/* A word, so no reply to release: items are added by the thousand. */
+static VALUE wrapped_item(uint32_t handle, VALUE klass) { return handle == 0 ? Qnil : ztl_wrap_item(handle, klass); }
+
 VALUE ztl_request_item(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
-  return ztl_request_read(code, handle, payload, read_item, ztl_cItem);
+  return wrapped_item((uint32_t)ztl_request_word(code, handle, payload), ztl_cItem);
 }
 
 VALUE ztl_request_item_list(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
@@ -249,12 +247,20 @@ VALUE ztl_request_time(uint32_t code, uint32_t handle) {
 
 /* The host answers a stored date and a handle of 0 alike (with nothing), so
  * only a wrapper that still names something reports true. */
-/* The text goes from the String itself, with a NUL after it. The String sent
- * is a frozen one sharing the script's bytes (no copy), so that another thread
- * changing the script's String meanwhile changes its own copy instead. */
+/* A long text goes from the String itself, with a NUL after it. The String
+ * sent is a frozen one sharing the script's bytes (no copy), so that another
+ * thread changing the script's String meanwhile changes its own copy instead.
+ * A short one is copied to the stack, which costs less than that object. */
 VALUE ztl_request_set_text(uint32_t code, uint32_t handle, VALUE text) {
-  volatile VALUE string = text;
-  string = rb_str_new_frozen(ztl_text_value(string));
+  volatile VALUE string = ztl_text_value(text);
+  if (RSTRING_LEN(string) < ZTL_PAYLOAD_INLINE) {
+    const ZtlText bytes = ztl_text_bytes(string);
+    ZtlPayload payload = ztl_payload_new(bytes.length + 1);
+    ztl_payload_text(&payload, bytes);
+    RB_GC_GUARD(string);
+    return ztl_request_truth(code, handle, &payload);
+  }
+  string = rb_str_new_frozen(string);
   const ZtlText bytes = ztl_text_bytes(string);
   const ZtlBytes parts[2] = {{bytes.bytes, bytes.length}, {"", 1}};
   ZtlReply reply = send_parts(code, handle, parts, 2, NULL);
@@ -287,7 +293,7 @@ static ZtlPayload selector_payload(int32_t selector) {
 
 VALUE ztl_selector_item(int32_t selector, VALUE klass) {
   const ZtlPayload payload = selector_payload(selector);
-  return ztl_request_read(ZTL_REQ_SPECIAL_ITEM, 0, &payload, read_item, klass);
+  return wrapped_item((uint32_t)ztl_request_word(ZTL_REQ_SPECIAL_ITEM, 0, &payload), klass);
 }
 
 VALUE ztl_selector_item_list(int32_t selector) {

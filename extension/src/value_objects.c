@@ -12,7 +12,6 @@
 #include "wrappers.h"
 #include "ztl.h"
 
-_Static_assert(offsetof(ZtlItemData, handle) == 0, "an item block starts with its handle");
 _Static_assert(offsetof(ZtlMemberData, handle) == 0, "a member block starts with its handle");
 
 /* --- Printing ---------------------------------------------------------------- */
@@ -54,7 +53,7 @@ static VALUE class_name_of(VALUE self) { return rb_class_name(rb_obj_class(self)
  *   p Ztl.ztl_current_item   # prints #<Ztl::ZtlItem 42 "Milk">
  */
 static VALUE item_inspect(VALUE self) {
-  const uint32_t handle = ztl_item_data(self)->handle;
+  const uint32_t handle = ztl_item_handle(self);
   const VALUE name = class_name_of(self);
   if (handle == 0) return rb_sprintf("#<%" PRIsVALUE " deleted>", name);
   const VALUE title = title_or_nil(ZTL_REQ_ITEM_TITLE_GET, handle);
@@ -119,9 +118,11 @@ static VALUE option_inspect(VALUE self) {
 /* --- Comparing ----------------------------------------------------------------- */
 
 /* The handle of a wrapper of type, or 0 for anything else (no wrapper of a
- * live object holds 0). Item and member blocks both start with the handle. */
+ * live object holds 0). An item wrapper holds the handle itself, a member
+ * block starts with it. */
 static uint32_t handle_if(VALUE object, const rb_data_type_t* type) {
   if (!rb_typeddata_is_kind_of(object, type)) return 0;
+  if (type == &ztl_item_type) return (uint32_t)(uintptr_t)RTYPEDDATA_DATA(object);
   return *(const uint32_t*)RTYPEDDATA_DATA(object);
 }
 

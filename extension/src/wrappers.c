@@ -1,12 +1,12 @@
 /* Typed data for the wrapper classes: each object owns one zero-filled block
- * from the interpreter's allocator, freed when the object is collected. */
+ * from the interpreter's allocator, freed when the object is collected; an
+ * item wrapper holds its handle in place of a block. */
 #include "wrappers.h"
 
 #include "ztl.h"
 
 static void free_block(void* block) { ruby_xfree(block); }
 
-static size_t item_size(const void* block) { return block == NULL ? 0 : sizeof(ZtlItemData); }
 static size_t member_size(const void* block) { return block == NULL ? 0 : sizeof(ZtlMemberData); }
 static size_t option_size(const void* block) { return block == NULL ? 0 : sizeof(ZtlProjectOptionData); }
 
@@ -19,16 +19,18 @@ static size_t option_size(const void* block) { return block == NULL ? 0 : sizeof
     .flags = RUBY_TYPED_FREE_IMMEDIATELY,                                     \
   }
 
-const rb_data_type_t ztl_item_type = ZTL_DATA_TYPE("Ztl::ZtlItem", item_size);
+/* Nothing to free or count: the data pointer is the handle itself. */
+const rb_data_type_t ztl_item_type = {
+    .wrap_struct_name = "Ztl::ZtlItem",
+    .function = {.dmark = NULL, .dfree = NULL, .dsize = NULL},
+    .flags = RUBY_TYPED_FREE_IMMEDIATELY,
+};
 const rb_data_type_t ztl_document_type = ZTL_DATA_TYPE("Ztl::ZtlItemDocument", member_size);
 const rb_data_type_t ztl_project_option_type = ZTL_DATA_TYPE("Ztl::ZtlProjectOption", option_size);
 const rb_data_type_t ztl_file_link_type = ZTL_DATA_TYPE("Ztl::ZtlFileLink", member_size);
 
 VALUE ztl_wrap_item(uint32_t handle, VALUE klass) {
-  ZtlItemData* data;
-  VALUE object = TypedData_Make_Struct(klass, ZtlItemData, &ztl_item_type, data);
-  data->handle = handle;
-  return object;
+  return TypedData_Wrap_Struct(klass, &ztl_item_type, (void*)(uintptr_t)handle);
 }
 
 VALUE ztl_wrap_document(uint32_t handle, uint32_t owner) {
@@ -51,12 +53,17 @@ VALUE ztl_wrap_file_link(uint32_t handle, uint32_t owner) {
   return object;
 }
 
-ZtlItemData* ztl_item_data(VALUE object) {
+uint32_t ztl_item_handle(VALUE object) {
   if (NIL_P(object)) rb_raise(ztl_eError, "Can't access item");
-  return rb_check_typeddata(object, &ztl_item_type);
+  return ztl_item_arg(object);
 }
 
-ZtlItemData* ztl_item_arg(VALUE object) { return rb_check_typeddata(object, &ztl_item_type); }
+uint32_t ztl_item_arg(VALUE object) { return (uint32_t)(uintptr_t)rb_check_typeddata(object, &ztl_item_type); }
+
+void ztl_item_forget(VALUE object) {
+  (void)ztl_item_handle(object);
+  RTYPEDDATA_DATA(object) = NULL;
+}
 
 ZtlProjectOptionData* ztl_project_option_data(VALUE object) {
   return rb_check_typeddata(object, &ztl_project_option_type);

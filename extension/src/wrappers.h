@@ -7,10 +7,6 @@
 #include <ruby.h>
 #include <stdint.h>
 
-typedef struct ZtlItemData {
-  uint32_t handle;
-} ZtlItemData;
-
 /* A document or a file link: its own handle, then its owner item's. */
 typedef struct ZtlMemberData {
   uint32_t handle;
@@ -35,13 +31,17 @@ VALUE ztl_wrap_document(uint32_t handle, uint32_t owner);
 VALUE ztl_wrap_project_option(ZtlProjectOptionData** data);
 VALUE ztl_wrap_file_link(uint32_t handle, uint32_t owner);
 
+/* An item wrapper holds its handle where other wrappers hold a pointer to
+ * their block: an item comes with every tree reply, and needs no block. */
 /* Receivers: nil raises Ztl::Error. */
-ZtlItemData* ztl_item_data(VALUE object);
+uint32_t ztl_item_handle(VALUE object);
+/* The wrapper lets go of its item: from then on it holds handle 0. */
+void ztl_item_forget(VALUE object);
 ZtlProjectOptionData* ztl_project_option_data(VALUE object);
 
 /* Arguments: nil is a TypeError like any other object of the wrong kind, and
  * so is a document or link wrapper, whose handle is not an item's. */
-ZtlItemData* ztl_item_arg(VALUE object);
+uint32_t ztl_item_arg(VALUE object);
 
 /* A document or file link, receiver or argument alike: type is
  * ztl_document_type or ztl_file_link_type; TypeError for anything else. */
