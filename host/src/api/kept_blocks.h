@@ -9,6 +9,8 @@
 #include <new>
 #include <type_traits>
 
+#include "model/spin_lock.h"
+
 namespace zentrella::api {
 
 // Block declares its operator new and delete through take and give.
@@ -36,7 +38,7 @@ class KeptBlocks {
 
  private:
   struct State {
-    std::mutex mutex;
+    zentrella::SpinLock mutex;
     std::array<void*, Count> kept{};
     std::size_t count = 0;
   };

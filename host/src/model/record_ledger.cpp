@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "model/spin_lock.h"
+
 namespace zentrella {
 
 namespace {
@@ -106,7 +108,7 @@ class LoanTable {
 };
 
 struct Ledger {
-  std::mutex mutex;
+  SpinLock mutex;
   LoanTable loans;
   std::size_t errors = 0;
 };
