@@ -10,7 +10,19 @@
 static int host_encoding_index;
 static rb_encoding* host_encoding; /* looked up once: every text of a reply is made in it */
 
+/* The names last made into keys. A script reads the same few category names
+ * on every item, and finding an interned String costs a hash of its bytes and
+ * a table lookup each time; comparing with these costs a few bytes. They are
+ * marked through this array, so a name that drops out is free to go. */
+enum { KEPT_KEYS = 16 };
+static VALUE kept_keys[KEPT_KEYS];
+static unsigned next_kept_key;
+
 void ztl_init_conversions(void) {
+  for (unsigned i = 0; i < KEPT_KEYS; ++i) {
+    kept_keys[i] = Qnil;
+    rb_gc_register_address(&kept_keys[i]);
+  }
   int index = rb_enc_find_index(ztl_host_text_encoding());
   host_encoding_index = index >= 0 ? index : rb_utf8_encindex();
   host_encoding = rb_enc_from_index(host_encoding_index);
@@ -83,7 +95,17 @@ VALUE ztl_text_result(const uint8_t* bytes, size_t length) {
 
 VALUE ztl_text_room(long length) { return rb_enc_str_new(NULL, length, host_encoding); }
 
-VALUE ztl_text_key(const char* bytes, size_t length) { return rb_enc_interned_str(bytes, (long)length, host_encoding); }
+
+VALUE ztl_text_key(const char* bytes, size_t length) {
+  for (unsigned i = 0; i < KEPT_KEYS; ++i) {
+    const VALUE key = kept_keys[i];
+    if (RB_TYPE_P(key, T_STRING) && (size_t)RSTRING_LEN(key) == length && memcmp(RSTRING_PTR(key), bytes, length) == 0)
+      return key;
+  }
+  const VALUE key = rb_enc_interned_str(bytes, (long)length, host_encoding);
+  kept_keys[next_kept_key++ % KEPT_KEYS] = key;
+  return key;
+}
 
 int32_t ztl_time_arg(VALUE value) {
   if (NIL_P(value)) return 0;

@@ -124,12 +124,15 @@ static void text_room_taken(size_t received, void* context) {
   room->scanned = received;
 }
 
-static ZtlReply send_parts(uint32_t code, uint32_t handle, const ZtlBytes* parts, size_t count,
-                           const ZtlReplyRoom* room) {
+/* Sends, and raises for a failure once release (if any) has given back the
+ * room of the caller's own: nothing may be lost on the way out. */
+static ZtlReply send_parts_releasing(uint32_t code, uint32_t handle, const ZtlBytes* parts, size_t count,
+                                     const ZtlReplyRoom* room, void (*release)(void*)) {
   Blocking state = {0, 0};
   const ZtlBlocking blocking = {run_without_gvl, &state, &state.cancel};
   ZtlReply reply;
   const ZtlSendStatus status = ztl_channel_send_parts(code, handle, parts, count, &reply, &blocking, room);
+  if (status != ZTL_SEND_OK && release != NULL) release(room->context);
   if (status == ZTL_SEND_INTERRUPTED) {
     /* Interrupt, SignalException... as the interpreter would raise them. */
     if (state.pending_jump != 0) rb_jump_tag(state.pending_jump);
@@ -139,6 +142,11 @@ static ZtlReply send_parts(uint32_t code, uint32_t handle, const ZtlBytes* parts
   /* Without a channel nothing is sent and every helper gives its default. */
   if (status != ZTL_SEND_OK && status != ZTL_SEND_NOT_CONNECTED) raise_send_failure(status);
   return reply;
+}
+
+static ZtlReply send_parts(uint32_t code, uint32_t handle, const ZtlBytes* parts, size_t count,
+                           const ZtlReplyRoom* room) {
+  return send_parts_releasing(code, handle, parts, count, room, NULL);
 }
 
 ZtlReply ztl_send(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
@@ -153,7 +161,10 @@ ZtlReply ztl_send(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
 /* The reply goes straight into the String it becomes: a long text is copied
  * once on this side. Qundef for the empty reply. */
 static VALUE request_text_room(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
-  TextRoom text_room = {Qnil, {0}, NULL, 0, 0, 0, 0};
+  TextRoom text_room; /* small is filled by the reply, not cleared first */
+  text_room.string = Qnil;
+  text_room.bytes = NULL;
+  text_room.total = text_room.ready = text_room.scanned = text_room.text_end = 0;
   const ZtlReplyRoom room = {make_text_room, text_room_taken, &text_room};
   const ZtlBytes part = {payload == NULL ? NULL : ztl_payload_bytes(payload),
                          payload == NULL ? 0 : ztl_payload_length(payload)};
@@ -183,17 +194,43 @@ static VALUE run_reader(VALUE arg) {
   return reading->read(reading->reply, reading->context);
 }
 
-static VALUE release_reply(VALUE arg) {
-  ztl_reply_free((ZtlReply*)arg);
+/* A reply read once into Ruby values: a short one (an item's children, its
+ * categories) on the stack, a longer one in a buffer given back after. */
+typedef struct ReadRoom {
+  uint8_t small[512];
+  uint8_t* heap;
+} ReadRoom;
+
+static uint8_t* make_read_room(size_t total, void* context) {
+  ReadRoom* room = context;
+  if (total <= sizeof room->small) return room->small;
+  room->heap = malloc(total);
+  return room->heap;
+}
+
+static void release_read_room(void* context) {
+  ReadRoom* room = context;
+  free(room->heap);
+  room->heap = NULL;
+}
+
+static VALUE release_read_room_value(VALUE room) {
+  release_read_room((void*)room);
   return Qnil;
 }
 
 VALUE ztl_request_read(uint32_t code, uint32_t handle, const ZtlPayload* payload, ZtlReplyReader read,
                        VALUE context) {
-  ZtlReply reply = ztl_send(code, handle, payload);
-  if (reply.data == NULL) return read(&reply, context);
+  ReadRoom room; /* small is filled by the reply, not cleared first */
+  room.heap = NULL;
+  const ZtlReplyRoom reply_room = {make_read_room, NULL, &room};
+  const ZtlBytes part = {payload == NULL ? NULL : ztl_payload_bytes(payload),
+                         payload == NULL ? 0 : ztl_payload_length(payload)};
+  ZtlReply reply = send_parts_releasing(code, handle, &part, 1, &reply_room, release_read_room);
+  if (payload != NULL) RB_GC_GUARD(((ZtlPayload*)payload)->buffer);
+  if (room.heap == NULL) return read(&reply, context);
   Reading reading = {&reply, read, context};
-  return rb_ensure(run_reader, (VALUE)&reading, release_reply, (VALUE)&reply);
+  return rb_ensure(run_reader, (VALUE)&reading, release_read_room_value, (VALUE)&room);
 }
 
 int ztl_request_words(uint32_t code, uint32_t handle, const ZtlPayload* payload, int32_t* words, size_t count) {
