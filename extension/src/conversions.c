@@ -88,8 +88,11 @@ ZtlText ztl_text_arg(volatile VALUE* value) {
   return ztl_text_bytes(*value);
 }
 
+/* Under UTF-8 the String is made in it at once, without the general
+ * association's checks: a reply text is made for every title and line. */
 VALUE ztl_text_result(const uint8_t* bytes, size_t length) {
   const size_t used = bytes == NULL ? 0 : strnlen((const char*)bytes, length);
+  if (host_encoding_index == rb_utf8_encindex()) return rb_utf8_str_new((const char*)bytes, (long)used);
   return rb_enc_str_new((const char*)bytes, (long)used, host_encoding);
 }
 
