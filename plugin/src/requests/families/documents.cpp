@@ -138,11 +138,13 @@ void HandleDocumentTextGet(RequestContext& context) {
   if (size < 0) return context.reply_empty();
   // The host fills the buffer, the line breaks are converted in it and the
   // reply goes out from it: a long text is copied once, by the host.
-  const auto buffer = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size) + 1);
-  const std::int32_t written = context.host().GetDescriptionStr(document, buffer.get(), size);
+  ScratchBuffer& scratch = context.state().scratch;
+  char* buffer = scratch.Reserve(static_cast<std::size_t>(size) + 1);
+  const std::int32_t written = context.host().GetDescriptionStr(document, buffer, size);
   if (written < 0) return context.reply_empty();
-  StrippedText text(buffer.get(), static_cast<std::size_t>(std::min(written, size)));
+  StrippedText text(buffer, static_cast<std::size_t>(std::min(written, size)));
   context.reply(text);
+  scratch.Trim();
 }
 
 void HandleDocumentTextSet(RequestContext& context) {
