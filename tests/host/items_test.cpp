@@ -102,6 +102,23 @@ TEST_F(ItemsTest, InsertPositionIsClampedToTheChildren) {
   EXPECT_EQ(ZTLPlugin_InsertItem(F, 9, 0), 0u);
 }
 
+// Each change marks its project's file, the same one many times over, and
+// after a save a change marks it again.
+TEST_F(ItemsTest, EveryChangeAfterASaveMarksItsProjectsFileAgain) {
+  ASSERT_NE(ZTLPlugin_AddItem(Q, ZTL_ITEM_TASK), 0u);
+  ASSERT_NE(ZTLPlugin_AddItem(Q, ZTL_ITEM_TASK), 0u);
+  EXPECT_EQ(session().dirty_files(), (std::set<std::string>{q_file}));
+  session().clear_dirty();  // as a save leaves it
+  ASSERT_NE(ZTLPlugin_AddItem(E, ZTL_ITEM_TASK), 0u);
+  EXPECT_EQ(session().dirty_files(), (std::set<std::string>{q_file}));
+  ASSERT_NE(ZTLPlugin_AddItem(F, ZTL_ITEM_TASK), 0u);
+  EXPECT_EQ(session().dirty_files().size(), 2u) << "P's file too";
+  session().clear_dirty();
+  ASSERT_NE(ZTLPlugin_AddItem(F, ZTL_ITEM_TASK), 0u);
+  EXPECT_EQ(session().dirty_files().count(q_file), 0u);
+  EXPECT_EQ(session().dirty_files().size(), 1u);
+}
+
 TEST_F(ItemsTest, ADeletedProjectWaitsInTheBinAsAFolderAndTheBinStillLoads) {
   const fs::path folder = fs::temp_directory_path() / ("zentrella-items-" + std::to_string(::getpid()));
   fs::create_directories(folder);

@@ -95,9 +95,14 @@ void Session::touch_project(Handle handle) {
   const Handle project = project_of(handle);
   Item* item = store_.item(project);
   if (item != nullptr) item->modified = true;
+  // A script's every change marks the same project, whose file is then in the
+  // set already until the set is cleared. A project keeps its file for the
+  // life of its handle, and handles are never reused.
+  if (project != 0 && project == last_dirty_project_) return;
   // The project's file (as file_of gives it), read in place.
   const std::string& file = is_special(project) ? special_file : item != nullptr ? item->file_name : kNoFile;
   if (!file.empty()) dirty_files_.insert(file);
+  last_dirty_project_ = project;
 }
 
 void Session::touch(Handle handle) {

@@ -102,7 +102,10 @@ class Session {
   // Files to write: those of the projects changed since the last save (also
   // of a project that left its file by being deleted).
   const std::set<std::string>& dirty_files() const { return dirty_files_; }
-  void clear_dirty() { dirty_files_.clear(); }
+  void clear_dirty() {
+    dirty_files_.clear();
+    last_dirty_project_ = 0;
+  }
   // A file to write although none of its projects changed (the command line
   // chose what is current, which the file keeps).
   void mark_file_dirty(const std::string& file) { dirty_files_.insert(file); }
@@ -137,6 +140,7 @@ class Session {
   Handle current_document_ = 0;
   std::vector<Handle> selection_;
   std::set<std::string> dirty_files_;
+  Handle last_dirty_project_ = 0;  // its file is in dirty_files_ (see touch_project)
   Editor editor_;
   // Where each child of the current folder stands in its list, so that an
   // item's info need not search a long list. Every answer is checked against
