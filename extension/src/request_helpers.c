@@ -116,7 +116,7 @@ static uint8_t* make_text_room(size_t total, void* context) {
 
 static void text_room_taken(size_t received, void* context) {
   TextRoom* room = context;
-  if (room->bytes == room->small) return;  /* looked through once the String is made */
+  if (NIL_P(room->string)) return; /* a short reply is looked through once its String is made */
   make_ready(room, received + READY_AHEAD);
   if (room->text_end != room->total || received <= room->scanned) return;
   const uint8_t* nul = memchr(room->bytes + room->scanned, 0, received - room->scanned);

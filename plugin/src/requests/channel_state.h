@@ -40,7 +40,7 @@ struct ChannelState {
   bool task_list_remake_pending = false;
   // Passed with every host command that request 75 runs.
   bool shift_flag = false;
-  // Where a long text is put together for the host.
+  // Where a text from or for the host is put together.
   ScratchBuffer scratch;
 };
 

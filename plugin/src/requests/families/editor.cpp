@@ -1,9 +1,7 @@
 #include "requests/families/editor.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,23 +24,19 @@ bool HasText(const RequestContext& context) { return !context.payload().empty();
 
 // Asks the host for a text of the length it gave, then takes only the count
 // it says it wrote (never more than the buffer), without CRs.
-// A line is short: its buffer is on the stack unless it is not.
+// The buffer is the channel object's scratch, so a line costs no allocation.
 template <typename Fill>
 void ReplyHostText(RequestContext& context, std::int32_t length, Fill fill) {
   const std::int32_t size = std::max(length, 0);
-  std::array<char, 512> on_stack;
-  std::unique_ptr<char[]> on_heap;
-  char* buffer = on_stack.data();
-  if (static_cast<std::size_t>(size) + 1 > on_stack.size()) {
-    on_heap = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size) + 1);
-    buffer = on_heap.get();
-  }
+  ScratchBuffer& scratch = context.state().scratch;
+  char* buffer = scratch.Reserve(static_cast<std::size_t>(size) + 1);
   buffer[size] = '\0';  // whatever the host writes, the buffer ends
   const std::int32_t written = std::clamp(fill(buffer, size), 0, size);
   // The CRs go in the host's buffer and the reply goes out from it: one copy.
   const std::size_t kept = StripCarriageReturnsInPlace(buffer, static_cast<std::size_t>(written));
   buffer[kept] = '\0';
   context.reply(std::span(reinterpret_cast<const std::uint8_t*>(buffer), kept + 1));
+  scratch.Trim();
 }
 
 std::string HostTextOf(const RequestContext& context) { return NormalizeLineBreaks(context.payload().text()); }
