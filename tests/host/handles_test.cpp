@@ -57,6 +57,38 @@ TEST_F(HandleTest, NeverReusedEvenByAFreshSession) {
   EXPECT_EQ(std::count(seen.begin(), seen.end(), after_reset), 0);
 }
 
+// Two stores take handles from the one counter in turns, each across many
+// directory pages: each finds its own objects, never the other's, and a
+// handle in a stretch the other took finds nothing.
+TEST(StoreDirectory, StoresTakingHandlesInTurnsFindOnlyTheirOwn) {
+  Store mine;
+  Store other;
+  const Handle root = mine.create_item(ItemKind::project, 0).handle;
+  std::vector<Handle> own;
+  std::vector<Handle> others;
+  const Handle other_root = other.create_item(ItemKind::project, 0).handle;
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 1500; ++i) own.push_back(mine.create_item(ItemKind::task, root).handle);
+    for (int i = 0; i < 2500; ++i) others.push_back(other.create_item(ItemKind::task, other_root).handle);
+  }
+  for (Handle h : own) ASSERT_NE(mine.item(h), nullptr) << h;
+  for (Handle h : others) ASSERT_EQ(mine.item(h), nullptr) << h;
+  for (Handle h : own) ASSERT_EQ(other.item(h), nullptr) << h;
+  EXPECT_EQ(mine.item_count(), 1 + own.size());
+
+  const Handle category = mine.create_category(own.back(), CategoryData{"name", "value"}).handle;
+  EXPECT_EQ(mine.item(category), nullptr);
+  ASSERT_NE(mine.category(category), nullptr);
+  EXPECT_EQ(mine.category(category)->data.value, "value");
+  EXPECT_EQ(mine.item(category + 1), nullptr);    // not made yet
+  EXPECT_EQ(mine.item(category + 5000), nullptr);  // beyond every page
+
+  mine.destroy_item(own[1700]);
+  EXPECT_EQ(mine.item(own[1700]), nullptr);
+  EXPECT_NE(mine.item(own[1699]), nullptr);
+  EXPECT_EQ(mine.item_count(), own.size());
+}
+
 TEST_F(HandleTest, AHandleOfOneKindFindsNothingOfAnother) {
   const Handle doc = ZTLPlugin_AddDescription(A);
   const Handle link = ZTLPlugin_AddLinkedFile(A);

@@ -24,13 +24,20 @@ void erase_handle(std::vector<Handle>& list, Handle handle) {
 
 }  // namespace
 
-template <typename Object>
-Object* Store::look_up(Handle handle) const {
+Store::Owned* Store::slot(Handle handle) const {
   if (handle < first_handle_ || first_handle_ == 0) return nullptr;
   const std::size_t index = handle - first_handle_;
-  if (index >= directory_.size()) return nullptr;
-  const auto* owned = std::get_if<std::unique_ptr<Object>>(&directory_[index]);
-  return owned != nullptr ? owned->get() : nullptr;
+  const std::size_t page = index >> kPageBits;
+  if (page >= directory_.size() || directory_[page] == nullptr) return nullptr;
+  return &(*directory_[page])[index & (kPageSize - 1)];
+}
+
+template <typename Object>
+Object* Store::look_up(Handle handle) const {
+  const Owned* owned = slot(handle);
+  if (owned == nullptr) return nullptr;
+  const auto* held = std::get_if<std::unique_ptr<Object>>(owned);
+  return held != nullptr ? held->get() : nullptr;
 }
 
 // For the handles of an item's own lists, which always name living objects.
@@ -43,20 +50,20 @@ const Object& Store::must_find(Handle handle) const {
 
 template <typename Object>
 Object& Store::file(Handle handle, std::unique_ptr<Object> object) {
-  const std::size_t index = handle - first_handle_;
-  if (index >= directory_.size()) directory_.resize(index + 1);
+  const std::size_t page = (handle - first_handle_) >> kPageBits;
+  if (page >= directory_.size()) directory_.resize(page + 1);
+  if (directory_[page] == nullptr) directory_[page] = std::make_unique<Page>();
   Object& filed = *object;
-  directory_[index] = std::move(object);
+  *slot(handle) = std::move(object);
   if constexpr (std::is_same_v<Object, Item>) ++item_count_;
   return filed;
 }
 
 void Store::unfile(Handle handle) {
-  if (handle < first_handle_ || first_handle_ == 0) return;
-  const std::size_t index = handle - first_handle_;
-  if (index >= directory_.size()) return;
-  if (std::holds_alternative<std::unique_ptr<Item>>(directory_[index])) --item_count_;
-  directory_[index] = std::monostate{};
+  Owned* owned = slot(handle);
+  if (owned == nullptr) return;
+  if (std::holds_alternative<std::unique_ptr<Item>>(*owned)) --item_count_;
+  *owned = std::monostate{};
 }
 
 // One counter for the whole process, so that even a fresh session never hands

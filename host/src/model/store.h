@@ -3,6 +3,7 @@
 // table, so a handle of one kind never finds an object of another.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -100,10 +101,17 @@ class Store {
   void clear_attachments(Item& item);
 
   // Every object this store made, by handle order from the store's first
-  // handle: a look-up is an index, not a hash, and a new object costs one
-  // allocation and no rehashing. An object never moves while it lives.
+  // handle, in pages of a fixed size: a look-up is two indexes, not a hash, a
+  // new object costs one allocation, and a growing store never moves what it
+  // holds (one array would copy the whole directory each time it doubles).
+  // An object never moves while it lives.
   using Owned = std::variant<std::monostate, std::unique_ptr<Item>, std::unique_ptr<Document>,
                              std::unique_ptr<FileLink>, std::unique_ptr<Category>>;
+  static constexpr std::size_t kPageBits = 10;
+  static constexpr std::size_t kPageSize = std::size_t{1} << kPageBits;
+  using Page = std::array<Owned, kPageSize>;
+  // Null for a handle outside every page.
+  Owned* slot(Handle handle) const;
   template <typename Object>
   Object* look_up(Handle handle) const;
   template <typename Object>
@@ -113,7 +121,7 @@ class Store {
   void unfile(Handle handle);
 
   Handle first_handle_ = 0;
-  std::vector<Owned> directory_;
+  std::vector<std::unique_ptr<Page>> directory_;  // null: a page of handles other stores took
   std::size_t item_count_ = 0;
 };
 
