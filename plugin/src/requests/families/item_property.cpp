@@ -1,14 +1,17 @@
 #include "requests/families/item_property.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstring>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include <ztl/payloads.h>
 
 #include "host_binding/host_records.h"
+#include "requests/channel_state.h"
 #include "requests/date_time.h"
 #include "requests/refresh.h"
 #include "requests/text_fit.h"
@@ -77,16 +80,26 @@ void StoreDateField(RequestContext& context, std::size_t field) {
 }
 
 // One name, NUL, value, NUL per category, in the item's order; then one NUL.
-std::string CategoryList(const HostApi& host, const ZtlItemInfo& info) {
-  std::string list;
-  for (ZtlHandle category : ZeroTerminated(info.user_categories)) {
+// Put together in the channel object's scratch buffer: a script reads the
+// categories of every item it walks, and a fresh string for each list would
+// be an allocation per request.
+std::string_view CategoryList(const HostApi& host, const ZtlItemInfo& info, ScratchBuffer& scratch) {
+  const std::span<const ZtlHandle> categories = ZeroTerminated(info.user_categories);
+  constexpr std::size_t kPairMax = sizeof(ZtlUserCatInfo::name) + sizeof(ZtlUserCatInfo::value);
+  char* const list = scratch.Reserve(categories.size() * kPairMax + 1);
+  char* at = list;
+  const auto put = [&at](std::string_view text) {
+    at = std::copy(text.begin(), text.end(), at);
+    *at++ = '\0';
+  };
+  for (ZtlHandle category : categories) {
     const UserCatInfoRecord record = TakeUserCatInfo(host, category);
     if (!record) continue;  // a category the host no longer knows
-    list.append(FieldText(record->name, sizeof record->name)).push_back('\0');
-    list.append(FieldText(record->value, sizeof record->value)).push_back('\0');
+    put(FieldText(record->name, sizeof record->name));
+    put(FieldText(record->value, sizeof record->value));
   }
-  list.push_back('\0');
-  return list;
+  *at++ = '\0';
+  return {list, static_cast<std::size_t>(at - list)};
 }
 
 // Only the category's own name may change its value: pairs are matched by position.
@@ -150,9 +163,11 @@ void HandleCreateTimeGet(RequestContext& context) { ReplyDateField(context, offs
 
 void HandleUserCategoriesGet(RequestContext& context) {
   if (auto info = context.item_info_or_reply(NoItem::Empty())) {
-    const std::string list = CategoryList(context.host(), *info);
+    ScratchBuffer& scratch = context.state().scratch;
+    const std::string_view list = CategoryList(context.host(), *info, scratch);
     info.reset();
     context.reply(std::span(reinterpret_cast<const std::uint8_t*>(list.data()), list.size()));
+    scratch.Trim();
   }
 }
 
