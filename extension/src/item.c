@@ -665,21 +665,33 @@ static VALUE category_texts(uint32_t handle) {
   return ztl_request_read(ZTL_REQ_ITEM_USER_CATEGORIES_GET, handle, NULL, read_category_texts, Qnil);
 }
 
-/* The list straight into a Hash. The names are the keys: a Hash keeps a
- * frozen copy of a String key anyway, so the name is made as the interned
- * frozen String of its bytes, one object shared by every item's Hash. */
+/* The list straight into a Hash, its pairs inserted a few at a time. The
+ * names are the keys: a Hash keeps a frozen copy of a String key anyway, so
+ * the name is made as the interned frozen String of its bytes, one object
+ * shared by every item's Hash. The pairs wait on the stack, where the
+ * collector sees them. */
+enum { PAIRS_AT_ONCE = 8 };
+
 static VALUE read_categories(const ZtlReply* reply, VALUE unused) {
   (void)unused;
   VALUE categories = Qnil;
+  VALUE pairs[2 * PAIRS_AT_ONCE];
+  long held = 0;
   size_t at = 0;
   while (reply->data != NULL && at < reply->length && reply->data[at] != 0) {
     const char* name = (const char*)reply->data + at;
     const size_t name_length = strnlen(name, reply->length - at);
     at += name_length + 1;
-    const VALUE key = ztl_text_key(name, name_length);
+    pairs[held++] = ztl_text_key(name, name_length);
+    pairs[held++] = next_text(reply, &at);
+    if (held < 2 * PAIRS_AT_ONCE) continue;
     if (NIL_P(categories)) categories = rb_hash_new();
-    rb_hash_aset(categories, key, next_text(reply, &at));
+    rb_hash_bulk_insert(held, pairs, categories);
+    held = 0;
   }
+  if (held == 0) return categories;
+  if (NIL_P(categories)) categories = rb_hash_new();
+  rb_hash_bulk_insert(held, pairs, categories);
   return categories;
 }
 

@@ -115,6 +115,18 @@ class TestItemProperties < Minitest::Test
     assert_equal [[70, 7, ""]] * 4, sent
   end
 
+  # Pairs go into the Hash a few at a time: a long list keeps every pair and
+  # its order, and a name the host lists twice keeps its last value.
+  def test_reading_many_user_categories
+    many = (1..19).to_h { |i| ["name#{i}", "value#{i}"] }
+    twice = reply_bytes("A\0x\0B\0y\0A\0z\0\0")
+    out, = run_on_item(<<~RUBY, [reply_bytes(categories(many)), twice])
+      show { item.user_categories.to_a }
+      show { item.user_categories }
+    RUBY
+    assert_equal [many.to_a.inspect, '{"A"=>"z", "B"=>"y"}'], out
+  end
+
   def test_writing_user_categories_follows_the_items_own_list
     two = reply_bytes(categories("A" => "x", "B" => "y"))
     replies = [two, two, "words 1", two, reply_bytes("\0"), "words 0", two]
