@@ -39,7 +39,8 @@ RequestTrace::~RequestTrace() {
 }
 
 void RequestTrace::Record(const TracedRequest& request) {
-  const auto micros = static_cast<std::uint64_t>(request.spent.count());
+  const auto nanos = static_cast<std::uint64_t>(request.spent.count());
+  const std::uint64_t micros = nanos / 1000;  // the line shows whole microseconds
   std::fprintf(file_, "%s code %u %s handle %u payload %zu reply %zu us %llu\n", WallClock().c_str(), request.code,
                request.name, request.handle, request.payload_bytes, request.reply_bytes,
                static_cast<unsigned long long>(micros));
@@ -48,7 +49,7 @@ void RequestTrace::Record(const TracedRequest& request) {
   Totals& totals = totals_[request.code];
   totals.name = request.name;
   ++totals.count;
-  totals.micros += micros;
+  totals.nanos += nanos;
 }
 
 void RequestTrace::WriteSummary() {
@@ -56,9 +57,9 @@ void RequestTrace::WriteSummary() {
   for (std::size_t code = 0; code < totals_.size(); ++code) {
     const Totals& totals = totals_[code];
     if (totals.count == 0) continue;
-    std::fprintf(file_, "summary %zu %s count %llu total_us %llu mean_us %.1f\n", code, totals.name,
-                 static_cast<unsigned long long>(totals.count), static_cast<unsigned long long>(totals.micros),
-                 static_cast<double>(totals.micros) / static_cast<double>(totals.count));
+    const double micros = static_cast<double>(totals.nanos) / 1000.0;
+    std::fprintf(file_, "summary %zu %s count %llu total_us %.0f mean_us %.3f\n", code, totals.name,
+                 static_cast<unsigned long long>(totals.count), micros, micros / static_cast<double>(totals.count));
   }
   std::fflush(file_);
 }

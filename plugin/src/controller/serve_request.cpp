@@ -69,7 +69,7 @@ void ServeTraced(FrameChannel& channel, ChannelState& state, const HandlerEnv& e
     const auto timed = [&line](RequestHandler handler, RequestContext& context) {
       const auto begin = std::chrono::steady_clock::now();
       handler(context);
-      line.spent = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begin);
+      line.spent = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - begin);
     };
     const ServedSizes sizes = ServeWith(channel, entry->handler, state, env, timed);
     line.payload_bytes = sizes.payload;

@@ -42,9 +42,11 @@ TEST(RequestTrace, WritesALinePerRequestAndASummaryPerCode) {
   const fs::path file = fs::temp_directory_path() / ("ztl-trace-" + std::to_string(::getpid()));
   {
     RequestTrace trace(file);
-    trace.Record({18, "ITEM_TITLE_GET", 7, 0, 12, std::chrono::microseconds(3)});
+    trace.Record({18, "ITEM_TITLE_GET", 7, 0, 12, std::chrono::nanoseconds(3'400)});
     trace.Record({19, "ITEM_TITLE_SET", 7, 5, 0, std::chrono::microseconds(10)});
-    trace.Record({18, "ITEM_TITLE_GET", 9, 0, 20, std::chrono::microseconds(4)});
+    trace.Record({18, "ITEM_TITLE_GET", 9, 0, 20, std::chrono::nanoseconds(4'900)});
+    // Requests well under a microsecond each still add up in the summary.
+    for (int i = 0; i < 4; ++i) trace.Record({15, "ITEM_KIND", 9, 0, 4, std::chrono::nanoseconds(300)});
     // A line is in the file as soon as its request is served.
     EXPECT_NE(read_all(file).find("code 19 ITEM_TITLE_SET handle 7 payload 5 reply 0 us 10\n"), std::string::npos);
   }
@@ -55,8 +57,9 @@ TEST(RequestTrace, WritesALinePerRequestAndASummaryPerCode) {
   const std::size_t summary = text.find("summary: code name count total_us mean_us\n");
   ASSERT_NE(summary, std::string::npos) << text;
   EXPECT_EQ(text.substr(summary + 42),
-            "summary 18 ITEM_TITLE_GET count 2 total_us 7 mean_us 3.5\n"
-            "summary 19 ITEM_TITLE_SET count 1 total_us 10 mean_us 10.0\n");
+            "summary 15 ITEM_KIND count 4 total_us 1 mean_us 0.300\n"
+            "summary 18 ITEM_TITLE_GET count 2 total_us 8 mean_us 4.150\n"
+            "summary 19 ITEM_TITLE_SET count 1 total_us 10 mean_us 10.000\n");
 }
 
 TEST(RequestTrace, AFileThatCannotBeWrittenIsAnErrorNamingIt) {
