@@ -98,7 +98,6 @@ VALUE ztl_text_result(const uint8_t* bytes, size_t length) {
 
 VALUE ztl_text_room(long length) { return rb_enc_str_new(NULL, length, host_encoding); }
 
-
 VALUE ztl_text_key(const char* bytes, size_t length) {
   for (unsigned i = 0; i < KEPT_KEYS; ++i) {
     const VALUE key = kept_keys[i];

@@ -71,7 +71,6 @@ static VALUE document_title(VALUE self) { return ztl_request_text(ZTL_REQ_DOCUME
  */
 static VALUE document_set_title(VALUE self, VALUE title) { return set_text(self, title, ZTL_REQ_DOCUMENT_TITLE_SET); }
 
-
 /*
  * call-seq:
  *   document.text -> String

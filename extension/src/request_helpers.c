@@ -144,14 +144,20 @@ static ZtlReply send_parts_releasing(uint32_t code, uint32_t handle, const ZtlBy
   return reply;
 }
 
+/* A payload (or none) as the one part of a request. */
+static ZtlBytes payload_part(const ZtlPayload* payload) {
+  const ZtlBytes part = {payload == NULL ? NULL : ztl_payload_bytes(payload),
+                         payload == NULL ? 0 : ztl_payload_length(payload)};
+  return part;
+}
+
 static ZtlReply send_parts(uint32_t code, uint32_t handle, const ZtlBytes* parts, size_t count,
                            const ZtlReplyRoom* room) {
   return send_parts_releasing(code, handle, parts, count, room, NULL);
 }
 
 ZtlReply ztl_send(uint32_t code, uint32_t handle, const ZtlPayload* payload) {
-  const ZtlBytes part = {payload == NULL ? NULL : ztl_payload_bytes(payload),
-                         payload == NULL ? 0 : ztl_payload_length(payload)};
+  const ZtlBytes part = payload_part(payload);
   const ZtlReply reply = send_parts(code, handle, &part, 1, NULL);
   /* The payload's String must outlive the send, which runs without the lock. */
   if (payload != NULL) RB_GC_GUARD(((ZtlPayload*)payload)->buffer);
@@ -166,8 +172,7 @@ static VALUE request_text_room(uint32_t code, uint32_t handle, const ZtlPayload*
   text_room.bytes = NULL;
   text_room.total = text_room.ready = text_room.scanned = text_room.text_end = 0;
   const ZtlReplyRoom room = {make_text_room, text_room_taken, &text_room};
-  const ZtlBytes part = {payload == NULL ? NULL : ztl_payload_bytes(payload),
-                         payload == NULL ? 0 : ztl_payload_length(payload)};
+  const ZtlBytes part = payload_part(payload);
   const ZtlReply reply = send_parts(code, handle, &part, 1, &room);
   if (payload != NULL) RB_GC_GUARD(((ZtlPayload*)payload)->buffer);
   if (reply.data == NULL) return Qundef;
@@ -224,8 +229,7 @@ VALUE ztl_request_read(uint32_t code, uint32_t handle, const ZtlPayload* payload
   ReadRoom room; /* small is filled by the reply, not cleared first */
   room.heap = NULL;
   const ZtlReplyRoom reply_room = {make_read_room, NULL, &room};
-  const ZtlBytes part = {payload == NULL ? NULL : ztl_payload_bytes(payload),
-                         payload == NULL ? 0 : ztl_payload_length(payload)};
+  const ZtlBytes part = payload_part(payload);
   ZtlReply reply = send_parts_releasing(code, handle, &part, 1, &reply_room, release_read_room);
   if (payload != NULL) RB_GC_GUARD(((ZtlPayload*)payload)->buffer);
   if (room.heap == NULL) return read(&reply, context);
@@ -282,8 +286,6 @@ VALUE ztl_request_time(uint32_t code, uint32_t handle) {
   return ztl_time_result(ztl_request_word(code, handle, NULL));
 }
 
-/* The host answers a stored date and a handle of 0 alike (with nothing), so
- * only a wrapper that still names something reports true. */
 /* A long text goes from the String itself, with a NUL after it. The String
  * sent is a frozen one sharing the script's bytes (no copy), so that another
  * thread changing the script's String meanwhile changes its own copy instead.
@@ -314,6 +316,8 @@ VALUE ztl_request_assign(uint32_t code, uint32_t handle, uint32_t source) {
   return ztl_request_truth(code, handle, &payload);
 }
 
+/* The host answers a stored date and a handle of 0 alike (with nothing), so
+ * only a wrapper that still names something reports true. */
 VALUE ztl_request_set_time(uint32_t code, uint32_t handle, VALUE time) {
   const int32_t seconds = ztl_time_arg(time);
   ZtlPayload payload = ztl_payload_new(4);

@@ -13,7 +13,23 @@ namespace scriptlink {
 // past 4 MiB it is given back once used.
 class ScratchBuffer {
  public:
-  // Room for size bytes; what it held before is not kept.
+  // Room for size bytes for the length of one request (what the buffer held
+  // before is not kept); given back past 4 MiB when the lease ends, also when
+  // the request fails.
+  class Lease {
+   public:
+    Lease(ScratchBuffer& owner, std::size_t size) : owner_(owner), bytes_(owner.Reserve(size)) {}
+    ~Lease() { owner_.Trim(); }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+    char* data() const noexcept { return bytes_; }
+
+   private:
+    ScratchBuffer& owner_;
+    char* bytes_;
+  };
+
+ private:
   char* Reserve(std::size_t size) {
     if (size > capacity_) {
       bytes_ = std::make_unique_for_overwrite<char[]>(size);
@@ -27,7 +43,6 @@ class ScratchBuffer {
     capacity_ = 0;
   }
 
- private:
   static constexpr std::size_t kKept = 4u * 1024u * 1024u;
   std::unique_ptr<char[]> bytes_;
   std::size_t capacity_ = 0;

@@ -37,9 +37,10 @@ class CarriageReturnStripper {
 // Script to host: the text up to its first NUL with every line break (CR LF,
 // lone CR, lone LF) made CR LF; a final break is kept only if the text had one.
 std::string NormalizeLineBreaks(std::string_view text);
+// The room NormalizeLineBreaksInto needs for a text of length bytes.
+std::size_t NormalizedCapacity(std::size_t length);
 // The same into out, which has room for NormalizedCapacity(text.size())
 // bytes; returns the length written (no NUL is added).
-std::size_t NormalizedCapacity(std::size_t length);
 std::size_t NormalizeLineBreaksInto(std::string_view text, char* out);
 
 }  // namespace scriptlink

@@ -32,15 +32,18 @@ ItemInfoRecord RequestContext::item_info_or_reply(NoItem none) {
   return info;
 }
 
-void RequestContext::reply(std::span<const std::uint8_t> bytes) {
+void RequestContext::mark_replied() {
   if (replied_) throw std::logic_error("request " + std::to_string(header_.code) + " replied twice");
   replied_ = true;
+}
+
+void RequestContext::reply(std::span<const std::uint8_t> bytes) {
+  mark_replied();
   sink_.WriteReply(bytes);
 }
 
 void RequestContext::reply(ReplySource& source) {
-  if (replied_) throw std::logic_error("request " + std::to_string(header_.code) + " replied twice");
-  replied_ = true;
+  mark_replied();
   sink_.WriteReply(source);
 }
 

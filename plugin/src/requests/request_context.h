@@ -113,6 +113,9 @@ class RequestContext {
   bool replied() const noexcept { return replied_; }
 
  private:
+  // Throws when the request has its reply already.
+  void mark_replied();
+
   const ZtlFrameHeader& header_;
   std::span<const std::uint8_t> payload_;
   ChannelState& state_;

@@ -138,23 +138,21 @@ void HandleDocumentTextGet(RequestContext& context) {
   if (size < 0) return context.reply_empty();
   // The host fills the buffer, the line breaks are converted in it and the
   // reply goes out from it: a long text is copied once, by the host.
-  ScratchBuffer& scratch = context.state().scratch;
-  char* buffer = scratch.Reserve(static_cast<std::size_t>(size) + 1);
+  const ScratchBuffer::Lease lease(context.state().scratch, static_cast<std::size_t>(size) + 1);
+  char* buffer = lease.data();
   const std::int32_t written = context.host().GetDescriptionStr(document, buffer, size);
   if (written < 0) return context.reply_empty();
   StrippedText text(buffer, static_cast<std::size_t>(std::min(written, size)));
   context.reply(text);
-  scratch.Trim();
 }
 
 void HandleDocumentTextSet(RequestContext& context) {
   const std::string_view given = context.payload().text();
-  ScratchBuffer& scratch = context.state().scratch;
-  char* text = scratch.Reserve(NormalizedCapacity(given.size()) + 1);
+  const ScratchBuffer::Lease lease(context.state().scratch, NormalizedCapacity(given.size()) + 1);
+  char* text = lease.data();
   text[NormalizeLineBreaksInto(given, text)] = '\0';
   if (const ZtlHandle document = context.item_or_reply(0))
     context.reply_truth(context.host().SetDescriptionStr(document, text) != 0);
-  scratch.Trim();
 }
 
 void HandleDocumentDelete(RequestContext& context) {

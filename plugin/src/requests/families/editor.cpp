@@ -28,15 +28,14 @@ bool HasText(const RequestContext& context) { return !context.payload().empty();
 template <typename Fill>
 void ReplyHostText(RequestContext& context, std::int32_t length, Fill fill) {
   const std::int32_t size = std::max(length, 0);
-  ScratchBuffer& scratch = context.state().scratch;
-  char* buffer = scratch.Reserve(static_cast<std::size_t>(size) + 1);
+  const ScratchBuffer::Lease lease(context.state().scratch, static_cast<std::size_t>(size) + 1);
+  char* buffer = lease.data();
   buffer[size] = '\0';  // whatever the host writes, the buffer ends
   const std::int32_t written = std::clamp(fill(buffer, size), 0, size);
   // The CRs go in the host's buffer and the reply goes out from it: one copy.
   const std::size_t kept = StripCarriageReturnsInPlace(buffer, static_cast<std::size_t>(written));
   buffer[kept] = '\0';
   context.reply(std::span(reinterpret_cast<const std::uint8_t*>(buffer), kept + 1));
-  scratch.Trim();
 }
 
 std::string HostTextOf(const RequestContext& context) { return NormalizeLineBreaks(context.payload().text()); }

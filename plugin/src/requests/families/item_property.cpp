@@ -79,14 +79,14 @@ void StoreDateField(RequestContext& context, std::size_t field) {
   }
 }
 
+// The most a category adds to its list: its two fields.
+constexpr std::size_t kCategoryPairMax = sizeof(ZtlUserCatInfo::name) + sizeof(ZtlUserCatInfo::value);
+
 // One name, NUL, value, NUL per category, in the item's order; then one NUL.
-// Put together in the channel object's scratch buffer: a script reads the
-// categories of every item it walks, and a fresh string for each list would
-// be an allocation per request.
-std::string_view CategoryList(const HostApi& host, const ZtlItemInfo& info, ScratchBuffer& scratch) {
-  const std::span<const ZtlHandle> categories = ZeroTerminated(info.user_categories);
-  constexpr std::size_t kPairMax = sizeof(ZtlUserCatInfo::name) + sizeof(ZtlUserCatInfo::value);
-  char* const list = scratch.Reserve(categories.size() * kPairMax + 1);
+// Put into list, which has room for kCategoryPairMax per category and the
+// NUL: a script reads the categories of every item it walks, and a fresh
+// string for each list would be an allocation per request. Returns the length.
+std::size_t PutCategoryList(const HostApi& host, std::span<const ZtlHandle> categories, char* const list) {
   char* at = list;
   const auto put = [&at](std::string_view text) {
     at = std::copy(text.begin(), text.end(), at);
@@ -99,7 +99,7 @@ std::string_view CategoryList(const HostApi& host, const ZtlItemInfo& info, Scra
     put(FieldText(record->value, sizeof record->value));
   }
   *at++ = '\0';
-  return {list, static_cast<std::size_t>(at - list)};
+  return static_cast<std::size_t>(at - list);
 }
 
 // Only the category's own name may change its value: pairs are matched by position.
@@ -163,11 +163,11 @@ void HandleCreateTimeGet(RequestContext& context) { ReplyDateField(context, offs
 
 void HandleUserCategoriesGet(RequestContext& context) {
   if (auto info = context.item_info_or_reply(NoItem::Empty())) {
-    ScratchBuffer& scratch = context.state().scratch;
-    const std::string_view list = CategoryList(context.host(), *info, scratch);
+    const std::span<const ZtlHandle> categories = ZeroTerminated(info->user_categories);
+    const ScratchBuffer::Lease list(context.state().scratch, categories.size() * kCategoryPairMax + 1);
+    const std::size_t length = PutCategoryList(context.host(), categories, list.data());
     info.reset();
-    context.reply(std::span(reinterpret_cast<const std::uint8_t*>(list.data()), list.size()));
-    scratch.Trim();
+    context.reply(std::span(reinterpret_cast<const std::uint8_t*>(list.data()), length));
   }
 }
 
